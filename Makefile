@@ -1,0 +1,46 @@
+# Klangor: `make run` starts the program, `make test` builds and runs every test.
+# Each target installs the Debian packages it needs first (tools/install-deps.sh).
+
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test unit e2e bench sanitize deb clean
+
+all: build
+
+deps:
+	@bash tools/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	@$(MAKE) --no-print-directory deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+configure: $(BUILD)/CMakeCache.txt
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/klangor
+
+unit: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
+
+e2e: build
+	cd $(BUILD) && ctest --output-on-failure -L e2e
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	bash tools/bench.sh $(BUILD)
+
+sanitize: deps
+	$(MAKE) --no-print-directory BUILD=build-sanitize CMAKE_FLAGS="-DKLANGOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug" unit
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
+
+clean:
+	rm -rf build build-sanitize

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace klangor {
+
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    /// Shows the platform's file-open dialog; the full path of the chosen file, or nothing when
+    /// the user cancels.
+    virtual std::optional<QString> chooseFile(QWidget* parent) = 0;
+};
+
+}  // namespace klangor

@@ -1,0 +1,24 @@
+#include "platform/null_parts.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_basics.h"
+#include "platform/qt/qt_shell.h"
+
+namespace klangor {
+
+Platform makeSystemPlatform() {
+    Platform p;
+    p.clock = std::make_shared<SystemClock>();
+    p.sleeper = std::make_shared<ThreadSleeper>();
+    p.window = std::make_shared<QtWindowOps>();
+    p.sound = std::make_shared<NullSoundPlayer>();
+    p.shell = std::make_shared<QtShell>();
+    p.power = std::make_shared<NullPower>();
+    p.monitor = std::make_shared<NullMonitor>();
+    p.locale = std::make_shared<QtLocaleInfo>();
+    p.settings = std::make_shared<NullSettingsStore>();
+    p.files = std::make_shared<QtFileChooser>();
+    p.notifier = std::make_shared<NullNotifier>();
+    return p;
+}
+
+}  // namespace klangor

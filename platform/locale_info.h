@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace klangor {
+
+class LocaleInfo {
+public:
+    virtual ~LocaleInfo() = default;
+    /// The English name of the language of the user's locale, e.g. "Turkish".
+    virtual QString languageName() const = 0;
+};
+
+}  // namespace klangor

@@ -1,0 +1,60 @@
+#include "platform/qt/qt_basics.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLocale>
+#include <QLoggingCategory>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+
+Q_LOGGING_CATEGORY(lcWindow, "klangor.window")
+
+namespace klangor {
+
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
+
+void ThreadSleeper::sleepMs(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void QtWindowOps::minimize(QWidget* window) {
+    window->showMinimized();
+}
+
+bool QtWindowOps::isMinimized(const QWidget* window) const {
+    return window->isMinimized();
+}
+
+void QtWindowOps::restoreAndRaise(QWidget* window) {
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+    // Window managers may refuse to hand over the focus; then at least ask for attention.
+    if (!window->isActiveWindow())
+        QApplication::alert(window);
+}
+
+void QtWindowOps::startDrag(QWidget* window) {
+    QWindow* handle = window->windowHandle();
+    if (!handle || !handle->startSystemMove())
+        qCWarning(lcWindow) << "the window manager did not start a window move";
+}
+
+QString QtLocaleInfo::languageName() const {
+    return QLocale::languageToString(QLocale::system().language());
+}
+
+std::optional<QString> QtFileChooser::chooseFile(QWidget* parent) {
+    const QString path = QFileDialog::getOpenFileName(parent);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+}  // namespace klangor

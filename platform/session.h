@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace klangor {
+
+/// Chooses the windowing platform before the application object exists: on a Wayland session
+/// with an X server at hand (and no choice made by the user) the X11 plugin, since staying on
+/// top and coming back to the front need it. Returns an error text when there is no display.
+QString prepareDisplay();
+
+/// Makes the usual requests to end a program (SIGTERM, SIGINT, SIGHUP; the end of the desktop
+/// session) close `window` the normal way, so that its close handler runs.
+void closeOnQuitRequests(QWidget* window);
+
+}  // namespace klangor

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace klangor {
+
+/// The place where the program's settings live between runs (a file on Linux, the registry on
+/// Windows). Values are strings and 32-bit integers.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    /// Whether there are saved settings at all (false on the first run).
+    virtual bool exists() = 0;
+    /// The stored value, or nothing when it is absent.
+    virtual std::optional<QVariant> read(const QString& name) = 0;
+    /// Writes all values together, in the given order, replacing what was stored. Returns false
+    /// when nothing could be saved.
+    virtual bool save(const std::vector<std::pair<QString, QVariant>>& values) = 0;
+};
+
+}  // namespace klangor

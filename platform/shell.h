@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace klangor {
+
+/// Opens a program, document or web address the way the desktop does. Plain C++ types, so
+/// that the Windows layer implements it without Qt.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    /// `target` is UTF-8: an absolute file path or an address with a scheme. An executable file
+    /// is started directly (never through a command interpreter); anything else opens with the
+    /// desktop's associated program. Returns false when the request could not be made.
+    virtual bool open(const std::string& target) = 0;
+};
+
+}  // namespace klangor

@@ -1,0 +1,21 @@
+#pragma once
+
+class QWidget;
+
+namespace klangor {
+
+/// Window operations the window manager carries out.
+class WindowOps {
+public:
+    virtual ~WindowOps() = default;
+    /// Sends the window to the taskbar.
+    virtual void minimize(QWidget* window) = 0;
+    virtual bool isMinimized(const QWidget* window) const = 0;
+    /// Restores a minimised window and brings it to the front; where the window manager
+    /// refuses the focus, asks for the user's attention instead.
+    virtual void restoreAndRaise(QWidget* window) = 0;
+    /// Lets the window follow the mouse as if its title bar had been grabbed.
+    virtual void startDrag(QWidget* window) = 0;
+};
+
+}  // namespace klangor

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "ui_form4.h"
+
+#include <QTimer>
+#include <QWidget>
+
+/// The screen-off prompt: one big button that switches the monitor off, and a countdown after
+/// which the window closes by itself.
+class TForm4 final : public QWidget, public Ui::TForm4 {
+    Q_OBJECT
+public:
+    explicit TForm4(klangor::Platform platform, QWidget* parent = nullptr);
+
+    QTimer* Timer1;  // 1000 ms, the countdown
+
+    void FormShow();
+    void FormClose();
+    void FormKeyDown(int key);
+    void Timer1Timer();
+    void Button1Click();
+
+    int secondsLeft() const { return rcx; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    klangor::Platform platform_;
+    int rcx = 0;  // seconds left on the countdown
+};

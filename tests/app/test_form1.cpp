@@ -1,0 +1,103 @@
+#include "app/form1.h"
+#include "fakes/fake_platform.h"
+#include "repeater/form4.h"
+
+#include <QTabWidget>
+#include <QTest>
+
+using namespace klangor::fakes;
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowFrame() {
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        QCOMPARE(form.objectName(), QStringLiteral("Form1"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tempiro v2.7 [ powered by vostrel.example ]"));
+        QCOMPARE(form.size(), QSize(368, 345));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QCOMPARE(form.font().pixelSize(), 12);
+        for (const char* timer : {"Timer1", "Timer2", "repeater", "repear_end"}) {
+            auto* t = form.findChild<QTimer*>(QString::fromLatin1(timer));
+            QVERIFY2(t, timer);
+            QVERIFY2(!t->isActive(), timer);
+        }
+        QCOMPARE(form.Timer1->interval(), 500);
+        QCOMPARE(form.Timer2->interval(), 3000);
+        QCOMPARE(form.repeater->interval(), 30000);
+        QVERIFY(form.Form4());
+        QVERIFY(!form.Form4()->isVisible());
+        QCOMPARE(form.Panel4->geometry(), QRect(199, 1, 169, 29));
+        QCOMPARE(form.lnlLang->geometry(), QRect(107, 3, 31, 25));
+        QCOMPARE(form.Panel3->text(), QStringLiteral("?"));
+    }
+
+    void showSequence() {
+        Fakes fakes;
+        fakes.clock->set(QDateTime(QDate(2026, 5, 1), QTime(7, 8, 9)));
+        TForm1 form(fakes.platform());
+        form.PageControl1->setCurrentIndex(1);
+        form.lblstatus->setText(QStringLiteral("x"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.repeater_stop->pos(), form.repeater_start->pos());
+        QCOMPARE(form.PageControl1->currentIndex(), 0);
+        QVERIFY(form.lblstatus->text().isEmpty());
+        QCOMPARE(form.wwDBDateTimePicker1->time(), QTime(7, 8, 9));
+        QCOMPARE(QApplication::focusWidget(), form.wwDBDateTimePicker1);
+    }
+
+    void dragHandles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("drags");
+        for (const char* n : {"TabSheet1", "Panel1", "Label3", "Label4", "Label12", "Label5",
+                              "lblStart", "Label6", "lblEnd", "Label7", "lblx", "Label8"})
+            QTest::newRow(n) << QString::fromLatin1(n) << true;
+        for (const char* n : {"Button1", "BitBtn1", "ComboBox1", "salarm", "Label1", "Label2",
+                              "CheckBox1", "lnlLang"})
+            QTest::newRow(n) << QString::fromLatin1(n) << false;
+    }
+
+    void dragHandles() {
+        QFETCH(QString, name);
+        QFETCH(bool, drags);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QWidget* w = name == QLatin1String("Form1") ? &form : form.findChild<QWidget*>(name);
+        QVERIFY(w);
+        QTest::mousePress(w, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(fakes.window->drags, drags ? 1 : 0);
+    }
+
+    void questionMarkOpensHomePage() {
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.Panel3, Qt::LeftButton);
+        QCOMPARE(fakes.shell->opened, std::vector<std::string>{"https://vostrel.example/"});
+    }
+
+    void closeStopsRepeaterAndSaves() {
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.repeater->start();
+        form.repear_end->start(1000);
+        form.close();
+        QVERIFY(!form.repeater->isActive());
+        QVERIFY(!form.repear_end->isActive());
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "test_form1.moc"

@@ -1,0 +1,176 @@
+#pragma once
+
+// Fake platform operations for the tests: a clock that moves only when told, and recorders for
+// everything that would leave the process.
+
+#include "platform/platform.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace klangor::fakes {
+
+class FakeClock final : public Clock {
+public:
+    QDateTime now() const override { return now_; }
+    void set(const QDateTime& t) { now_ = t; }
+    void advanceMs(qint64 ms) { now_ = now_.addMSecs(ms); }
+
+private:
+    QDateTime now_{QDate(2026, 3, 2), QTime(12, 0, 0)};
+};
+
+/// Records the waits; the fake clock moves on by the time slept, as it would for real.
+class FakeSleeper final : public Sleeper {
+public:
+    explicit FakeSleeper(FakeClock* clock) : clock_(clock) {}
+    void sleepMs(int ms) override {
+        sleeps.push_back(ms);
+        if (clock_)
+            clock_->advanceMs(ms);
+    }
+    std::vector<int> sleeps;
+
+private:
+    FakeClock* clock_;
+};
+
+class FakeWindowOps final : public WindowOps {
+public:
+    void minimize(QWidget* w) override {
+        ++minimizes;
+        w->setWindowState(w->windowState() | Qt::WindowMinimized);
+    }
+    bool isMinimized(const QWidget* w) const override { return w->isMinimized(); }
+    void restoreAndRaise(QWidget* w) override {
+        ++restores;
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    }
+    void startDrag(QWidget*) override { ++drags; }
+    int minimizes = 0;
+    int restores = 0;
+    int drags = 0;
+};
+
+class FakeSoundPlayer final : public SoundPlayer {
+public:
+    void play(const QString& name) override { played << name; }
+    QStringList played;
+};
+
+class FakeShell final : public Shell {
+public:
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return result;
+    }
+    std::vector<std::string> opened;
+    bool result = true;
+};
+
+class FakePower final : public Power {
+public:
+    void request(PowerAction action, std::function<void(bool)> done = {}) override {
+        requests.push_back(action);
+        if (done)
+            done(result);
+    }
+    std::vector<PowerAction> requests;
+    bool result = true;
+};
+
+class FakeMonitor final : public Monitor {
+public:
+    void switchOff(std::function<void(bool)> done = {}) override {
+        ++switchOffs;
+        if (done)
+            done(true);
+    }
+    int switchOffs = 0;
+};
+
+class FakeLocale final : public LocaleInfo {
+public:
+    QString languageName() const override { return name; }
+    QString name = QStringLiteral("English");
+};
+
+class FakeSettingsStore final : public SettingsStore {
+public:
+    bool exists() override { return present; }
+    std::optional<QVariant> read(const QString& name) override {
+        reads << name;
+        if (!present || !values.contains(name))
+            return std::nullopt;
+        return values.value(name);
+    }
+    bool save(const std::vector<std::pair<QString, QVariant>>& v) override {
+        ++saves;
+        lastSaveOrder.clear();
+        values.clear();
+        for (const auto& [k, val] : v) {
+            lastSaveOrder << k;
+            values.insert(k, val);
+        }
+        present = true;
+        return true;
+    }
+    bool present = false;
+    QMap<QString, QVariant> values;
+    QStringList reads;
+    QStringList lastSaveOrder;
+    int saves = 0;
+};
+
+class FakeFileChooser final : public FileChooser {
+public:
+    std::optional<QString> chooseFile(QWidget*) override {
+        ++asked;
+        std::optional<QString> answer;
+        if (!answers.empty()) {
+            answer.swap(answers.front());
+            answers.pop_front();
+        }
+        return answer;
+    }
+    std::deque<std::optional<QString>> answers;
+    int asked = 0;
+};
+
+class FakeNotifier final : public Notifier {
+public:
+    void notify(const QString& title, const QString& body) override {
+        notes.push_back({title, body});
+    }
+    std::vector<std::pair<QString, QString>> notes;
+};
+
+/// One set of fakes and the platform bundle made of them.
+struct Fakes {
+    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
+    std::shared_ptr<FakeSleeper> sleeper = std::make_shared<FakeSleeper>(clock.get());
+    std::shared_ptr<FakeWindowOps> window = std::make_shared<FakeWindowOps>();
+    std::shared_ptr<FakeSoundPlayer> sound = std::make_shared<FakeSoundPlayer>();
+    std::shared_ptr<FakeShell> shell = std::make_shared<FakeShell>();
+    std::shared_ptr<FakePower> power = std::make_shared<FakePower>();
+    std::shared_ptr<FakeMonitor> monitor = std::make_shared<FakeMonitor>();
+    std::shared_ptr<FakeLocale> locale = std::make_shared<FakeLocale>();
+    std::shared_ptr<FakeSettingsStore> settings = std::make_shared<FakeSettingsStore>();
+    std::shared_ptr<FakeFileChooser> files = std::make_shared<FakeFileChooser>();
+    std::shared_ptr<FakeNotifier> notifier = std::make_shared<FakeNotifier>();
+
+    Platform platform() const {
+        return Platform{clock,   sleeper, window,   sound, shell,   power,
+                        monitor, locale,  settings, files, notifier};
+    }
+};
+
+}  // namespace klangor::fakes
