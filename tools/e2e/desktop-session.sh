@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Runs a command inside a private desktop made of real parts: an X server (Xvfb) with a window
+# manager (openbox), a PulseAudio server whose only output is a null sink, and a private D-Bus
+# session bus. Everything started here is stopped when the command ends.
+#
+#   tools/e2e/desktop-session.sh COMMAND [ARGS...]
+#
+# The command sees DISPLAY, PULSE_SERVER, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR, a fresh
+# XDG_CONFIG_HOME, and KLANGOR_SINK_MONITOR (the source that records what the sink plays).
+set -euo pipefail
+
+work=$(mktemp -d /tmp/klangor-desktop.XXXXXX)
+pids=()
+cleanup() {
+    local rc=$?
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+    exit $rc
+}
+trap cleanup EXIT INT TERM
+
+export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" HOME="$work/home"
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
+
+# D-Bus session bus.
+dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/bus" >/dev/null 2>&1 &
+pids+=($!)
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+
+# X server on the first free display number, and a window manager.
+display=""
+for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || { echo "no free X display number" >&2; exit 1; }
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY="$display"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+
+# Sound server with a null sink, and a silent low-latency stream that keeps the sink awake so
+# recordings of its monitor start at once.
+export PULSE_SERVER="unix:$work/pulse.socket"
+pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false -n \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" \
+    --load="module-null-sink sink_name=klangor_sink rate=44100" \
+    --load="module-always-sink" >"$work/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start" >&2; cat "$work/pulse.log" >&2; exit 1; }
+pactl set-default-sink klangor_sink
+export KLANGOR_SINK_MONITOR=klangor_sink.monitor
+pacat --playback --latency-msec=10 --device=klangor_sink /dev/zero >/dev/null 2>&1 &
+pids+=($!)
+
+"$@"
