@@ -151,21 +151,22 @@ sleep 0.5
 sleep 0.5
 kill -TERM "$parec_pid" 2>/dev/null || true
 wait "$parec_pid" "$onset_pid" 2>/dev/null || true
-# For each alarm the first sound that begins from 250 ms before it to 3 s after it.
+# For each alarm the first sound that begins from 250 ms before it to 3 s after it, and the first
+# play request in that span: "DELAY PLAY_DELAY" per alarm, "miss" for either when there is none.
 awk '
-    FNR == NR { if ($1 == "alarm") a[++na] = $2; next }
+    function first(list, n, t,    j) {
+        for (j = 1; j <= n; j++) if (list[j] >= t - 250 && list[j] < t + 3000) return sprintf("%.1f", list[j] - t)
+        return "miss"
+    }
+    FNR == NR { if ($1 == "alarm") a[++na] = $2; else if ($1 == "play") p[++np] = $2; next }
     $1 == "onset" { o[++no] = $2 }
-    END {
-        for (i = 1; i <= na; i++) {
-            d = "miss"
-            for (j = 1; j <= no; j++)
-                if (o[j] >= a[i] - 250 && o[j] < a[i] + 3000) { d = sprintf("%.1f", o[j] - a[i]); break }
-            print d
-        }
-    }' "$work/alarms" "$work/onsets" >"$work/delays"
-delay_count=$(grep -vc miss "$work/delays" || true)
-delay_miss=$(grep -c miss "$work/delays" || true)
-grep -v miss "$work/delays" >"$work/delays_ok" || true
+    END { for (i = 1; i <= na; i++) print first(o, no, a[i]), first(p, np, a[i]) }
+' "$work/alarms" "$work/onsets" >"$work/delays"
+delay_count=$(awk '$1 != "miss"' "$work/delays" | wc -l)
+delay_miss=$(awk '$1 == "miss"' "$work/delays" | wc -l)
+awk '$1 != "miss" {print $1}' "$work/delays" >"$work/delays_ok"
+awk '$2 != "miss" {print $2}' "$work/delays" >"$work/play_ok"
+awk '$1 != "miss" && $2 != "miss" {print $1 - $2}' "$work/delays" >"$work/playback_ok"
 
 # --- table --------------------------------------------------------------------------------
 k_start=$(median <"$work/k_start"); m_start=$(median <"$work/m_start")
@@ -174,6 +175,8 @@ k_cpu=$(median <"$work/k_cpu"); k_cpu_ticks=$(median <"$work/k_cpu_ticks")
 d_med=$(median <"$work/delays_ok")
 d_max=$(sort -g "$work/delays_ok" | tail -1); d_max=${d_max:-n/a}
 d_min=$(sort -g "$work/delays_ok" | head -1); d_min=${d_min:-n/a}
+p_med=$(median <"$work/play_ok"); p_max=$(sort -g "$work/play_ok" | tail -1); p_max=${p_max:-n/a}
+pb_med=$(median <"$work/playback_ok"); pb_max=$(sort -g "$work/playback_ok" | tail -1); pb_max=${pb_max:-n/a}
 
 verdict() { awk -v v="$1" -v lim="$2" 'BEGIN {if (v == "n/a" || v == "") print "?"; else print (v + 0 <= lim + 0 ? "ok" : "MISSED")}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (b + 0 == 0 || a == "n/a") print "n/a"; else printf "%.2f", a / b}'; }
@@ -194,6 +197,8 @@ r_start=$(ratio "$k_start" "$m_start"); r_rss=$(ratio "$k_rss" "$m_rss"); r_rss_
     printf '%-44s %10s %10s %7s %9s %s\n' "alarm time to first sound at the sink (ms)" "$d_med" "" "" "< 50 ms" "$(verdict "$d_max" 50)"
     printf '%-44s %10s\n' "  min / max over the alarms (ms)" "$d_min / $d_max"
     printf '%-44s %10s\n' "  alarms heard / silent" "$delay_count / $delay_miss"
+    printf '%-44s %10s\n' "  of which alarm time to play(), median / max" "$p_med / $p_max"
+    printf '%-44s %10s\n' "  and play() to the sink, median / max" "$pb_med / $pb_max"
     [ "$drive_failures" -eq 0 ] || echo "WARNING: $drive_failures time(s) arming the alarm or the repeater did not minimise the window"
     echo "Total bench time: $(( $(date +%s) - t_begin )) s"
 } | tee "$work/table"

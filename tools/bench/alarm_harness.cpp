@@ -4,7 +4,9 @@
 //
 //   bench_alarm [COUNT [GAP_MS]]
 //
-// Prints "alarm EPOCH_MS" as each alarm is armed and "done" at the end. Each alarm is armed at a
+// Prints "alarm EPOCH_MS" as each alarm is armed, "play EPOCH_MS" when the program hands a sound
+// to the sound player (so that the delay splits into the alarm's own part and the playback's),
+// and "done" at the end. Each alarm is armed at a
 // random moment 1.5 to 2.5 s before its time (a whole second, as the time picker holds it), so
 // that the alarm tick meets the alarm at every phase; the next one is armed GAP_MS after it, when
 // its sound has ended.
@@ -19,7 +21,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <random>
+
+namespace {
+
+/// Forwards to the real sound player and notes when each play was asked for.
+class TimedSoundPlayer final : public klangor::SoundPlayer {
+public:
+    explicit TimedSoundPlayer(std::shared_ptr<klangor::SoundPlayer> real)
+        : real_(std::move(real)) {}
+    void play(const QString& name) override {
+        std::printf("play %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+        std::fflush(stdout);
+        real_->play(name);
+    }
+
+private:
+    std::shared_ptr<klangor::SoundPlayer> real_;
+};
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 12;
@@ -33,7 +55,9 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Vostrel"));
     klangor::applyTheme(QStringLiteral("Aqua Light Slate"));
 
-    TForm1 form(klangor::makeSystemPlatform());
+    klangor::Platform platform = klangor::makeSystemPlatform();
+    platform.sound = std::make_shared<TimedSoundPlayer>(platform.sound);
+    TForm1 form(platform);
     form.show();
 
     std::mt19937 rng(std::random_device{}());
