@@ -84,7 +84,7 @@ public:
         while (mono_ < length && !QTest::currentTestFailed()) {
             const qint64 next =
                 std::min({due(timer1Due_), due(timer2Due_), due(repeaterDue_), due(secondDue_),
-                          nextArm_, nextJump_, nextSuspend_, periodChange});
+                          due(nextArm_), due(nextJump_), due(nextSuspend_), periodChange});
             advance(next - mono_);
             if (next == timer1Due_)
                 alarmTick();
@@ -110,6 +110,7 @@ public:
     }
 
 private:
+    // When a simulated timer or event is due; -1 (off) sorts last.
     static qint64 due(qint64 at) { return at < 0 ? std::numeric_limits<qint64>::max() : at; }
     QDateTime now() const { return fakes_.clock->now(); }
     qint64 randomMs(qint64 lo, qint64 hi) {
