@@ -32,6 +32,10 @@ void dieWithParent(QProcess& p) {
 /// A private bus daemon with no activatable services.
 class Bus {
 public:
+    ~Bus() {
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
     bool start(const QString& dir, const QString& name) {
         const QString config = dir + QLatin1Char('/') + name + QStringLiteral(".conf");
         QFile f(config);
