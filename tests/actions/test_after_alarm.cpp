@@ -4,7 +4,12 @@
 #include "fakes/fake_platform.h"
 #include "fakes/form_access.h"
 
+#include "platform/qt/qt_shell.h"
+
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using klangor::PowerAction;
@@ -187,6 +192,39 @@ private slots:
         QCOMPARE(fakes.shell->opened, expectedOpen);
         for (QWidget* w : QApplication::topLevelWidgets())  // no message of any kind
             QVERIFY(!w->isVisible());
+    }
+
+    // The whole way from the list to the system: the picked file runs as itself, whatever its
+    // name holds, and no shell ever reads the name.
+    void executeRunsExactlyThePickedFile() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString script = dir.filePath(QStringLiteral("Komut Çalıştır \"a b\"; touch x.sh"));
+        const QString marker = dir.filePath(QStringLiteral("ran"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nprintf '%s' \"$0\" > '" + marker.toUtf8() + ".tmp' && mv '" +
+                marker.toUtf8() + ".tmp' '" + marker.toUtf8() + "'\n");
+        f.close();
+        QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner));
+
+        Fakes fakes;
+        fakes.files->answers.push_back(script);
+        auto platform = fakes.platform();
+        platform.shell = std::make_shared<klangor::QtShell>();
+        TForm1 form(platform);
+        prepare(form);
+        choose(form.CheckBox3, 6);
+        TForm1Access::shut(form) = form.CheckBox3->currentIndex();
+        TForm1Access::exec(form) = form.CheckBox3->currentText();
+        form.DoShutAction();
+
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+        QFile m(marker);
+        QVERIFY(m.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(m.readAll()), script);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.sh"))));
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("x.sh"))));
     }
 
     // The action is read when the alarm fires: a choice made after Start is the one that runs.
