@@ -1,6 +1,7 @@
 #include "platform/null_parts.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_basics.h"
+#include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
 
 namespace klangor {
@@ -15,7 +16,7 @@ Platform makeSystemPlatform() {
     p.power = std::make_shared<NullPower>();
     p.monitor = std::make_shared<NullMonitor>();
     p.locale = std::make_shared<QtLocaleInfo>();
-    p.settings = std::make_shared<NullSettingsStore>();
+    p.settings = std::make_shared<QtSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();
     p.notifier = std::make_shared<NullNotifier>();
     return p;
