@@ -2,7 +2,7 @@
 //
 //   bench_launch [--timeout-ms N] PROGRAM [ARGS...]
 //
-// Prints one line "pid=PID window=0xWID ms=MILLISECONDS" and exits, leaving the program
+// Prints one line "pid=PID window=0xWID ms=MILLISECONDS start=CLOCK_MONOTONIC_MS" and exits, leaving the program
 // running. The clock starts just before fork(); the window counts as mapped when a top-level
 // window (with a window manager: the frame around it) that holds a window of the program
 // (_NET_WM_PID) is mapped, as seen through a MapNotify on the root window.
@@ -114,8 +114,8 @@ int main(int argc, char* argv[]) {
             const double mapped = nowMs();
             const Window w = findPidWindow(dpy, ev.xmap.window, pidAtom, pid);
             if (w != None) {
-                std::printf("pid=%d window=0x%lx ms=%.1f\n", static_cast<int>(pid), w,
-                            mapped - start);
+                std::printf("pid=%d window=0x%lx ms=%.1f start=%.1f\n", static_cast<int>(pid),
+                            w, mapped - start, start);
                 std::fflush(stdout);
                 return 0;
             }
