@@ -1,12 +1,9 @@
 #include "platform/qt/qt_sound_player.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QSoundEffect>
-#include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -14,89 +11,75 @@ Q_LOGGING_CATEGORY(lcSound, "klangor.sound")
 
 namespace klangor {
 
-namespace {
+// Owns the effects; every call runs on the sound thread.
+class QtSoundPlayer::Engine final : public QObject {
+public:
+    void play(const QString& key, const QUrl& source) {
+        if (!idle_.contains(key)) {
+            // An idle effect per recording holds its sample in Qt's cache, so that every later
+            // effect for it is ready at once.
+            auto* keeper = new QSoundEffect(this);
+            watch(keeper, "could not load");
+            keeper->setSource(source);
+            idle_.insert(key, keeper);
+        }
+        // WORKAROUND: Qt 6.4 plays a reused QSoundEffect only now and then; a fresh one per
+        // play comes out every time. Deleting the previous one stops it: one sound at a time,
+        // and playing the same sound again starts it from the beginning.
+        delete current_;
+        current_ = new QSoundEffect(this);
+        watch(current_, "could not play");
+        current_->setSource(source);
+        current_->play();  // without a sound server it reports playing forever: never wait
+    }
 
-const QString kResourceDir = QStringLiteral(":/sounds");
-constexpr int kShownPollMs = 50;
-constexpr int kShownPollTries = 40;  // give up waiting for a window after 2 s and load anyway
+private:
+    void watch(QSoundEffect* effect, const char* what) {
+        connect(effect, &QSoundEffect::statusChanged, this, [effect, what] {
+            if (effect->status() == QSoundEffect::Error)
+                qCWarning(lcSound) << what << effect->source().toString();
+        });
+    }
 
-// True while a window has been asked to show but is not on screen yet.
-bool windowStillComingUp() {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return false;
-    const auto windows = QGuiApplication::topLevelWindows();
-    return std::any_of(windows.begin(), windows.end(),
-                       [](const QWindow* w) { return w->isVisible() && !w->isExposed(); });
-}
+    QHash<QString, QSoundEffect*> idle_;
+    QSoundEffect* current_ = nullptr;
+};
 
-}  // namespace
-
-QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {
-    // Runs once the event loop turns, after the main window's show() was asked for.
-    QTimer::singleShot(0, this, [this] { preloadOnceShown(kShownPollTries); });
-}
-
-QtSoundPlayer::~QtSoundPlayer() = default;  // the effects are children of this object
-
-void QtSoundPlayer::preloadOnceShown(int triesLeft) {
-    if (triesLeft > 0 && windowStillComingUp()) {
-        QTimer::singleShot(kShownPollMs, this,
-                           [this, triesLeft] { preloadOnceShown(triesLeft - 1); });
+QtSoundPlayer::~QtSoundPlayer() {
+    if (!engine_)
         return;
-    }
-    preload();
+    thread_.quit();  // the engine and its effects are deleted on the sound thread as it ends
+    thread_.wait();
 }
 
-void QtSoundPlayer::preload() {
-    const QStringList files = QDir(kResourceDir).entryList({QStringLiteral("*.wav")}, QDir::Files);
-    for (const QString& file : files) {
-        const QString key = QFileInfo(file).completeBaseName();
-        keepCached(key, sourceOf(key));
-    }
-}
-
-QUrl QtSoundPlayer::sourceOf(const QString& key) const {
-    const QString path = kResourceDir + QLatin1Char('/') + key + QStringLiteral(".wav");
-    if (key.isEmpty() || !QFileInfo::exists(path))
+QUrl QtSoundPlayer::sourceOf(const QString& name) {
+    const QString key = name.toLower();
+    const bool plain = !key.isEmpty() && std::all_of(key.begin(), key.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+    });
+    const QString path = QStringLiteral(":/sounds/%1.wav").arg(key);
+    if (!plain || !QFileInfo::exists(path))
         return {};
     return QUrl(QStringLiteral("qrc") + path);
 }
 
-void QtSoundPlayer::keepCached(const QString& key, const QUrl& source) {
-    if (idle_.contains(key))
-        return;
-    auto* keeper = new QSoundEffect(this);
-    keeper->setSource(source);
-    connect(keeper, &QSoundEffect::statusChanged, this, [keeper, source] {
-        if (keeper->status() == QSoundEffect::Error)
-            qCWarning(lcSound) << "could not load" << source.toString();
-    });
-    idle_.insert(key, keeper);
-}
-
 void QtSoundPlayer::play(const QString& name) {
-    const QString key = name.toLower();
-    const QUrl source = sourceOf(key);
+    const QUrl source = sourceOf(name);
     if (source.isEmpty()) {
         qCWarning(lcSound) << "no built-in sound named" << name;
         return;
     }
-    keepCached(key, source);
-
-    // WORKAROUND: Qt 6.4 plays a reused QSoundEffect only now and then. A fresh effect per play
-    // comes out every time, and its sample is already in the cache (held by the idle keeper),
-    // so it is ready at once. Deleting the previous effect stops it: one sound at a time, and a
-    // second play of the same sound starts it again from the beginning.
-    delete current_;
-    current_ = new QSoundEffect(this);
-    QSoundEffect* effect = current_;
-    connect(effect, &QSoundEffect::statusChanged, this, [effect, source] {
-        if (effect->status() == QSoundEffect::Error)
-            qCWarning(lcSound) << "could not play" << source.toString();
-    });
-    effect->setSource(source);
-    effect->play();  // returns at once; nothing here waits for the end (without a sound server
-                     // QSoundEffect says it plays forever)
+    if (!engine_) {
+        engine_ = new Engine;
+        engine_->moveToThread(&thread_);
+        QObject::connect(&thread_, &QThread::finished, engine_, &QObject::deleteLater);
+        thread_.setObjectName(QStringLiteral("klangor sound"));
+        thread_.start();
+    }
+    const QString key = name.toLower();
+    QMetaObject::invokeMethod(
+        engine_, [engine = engine_, key, source] { engine->play(key, source); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace klangor

@@ -2,37 +2,32 @@
 
 #include "platform/sound_player.h"
 
-#include <QHash>
-#include <QObject>
+#include <QThread>
 #include <QUrl>
-
-class QSoundEffect;
 
 namespace klangor {
 
 /// Plays the built-in recordings, carried as Qt resources under :/sounds/<name>.wav, with
-/// QSoundEffect. play() only starts the sound and never waits for anything, with or without a
-/// sound server.
-class QtSoundPlayer final : public QObject, public SoundPlayer {
-    Q_OBJECT
+/// QSoundEffect on a thread of its own. play() only posts the request there and returns: the
+/// sound comes out even while the calling (user-interface) thread sleeps, and nothing ever
+/// waits for a sound to end, with or without a sound server.
+class QtSoundPlayer final : public SoundPlayer {
 public:
-    /// Reads nothing yet: the recordings are loaded once the first window is on screen, so that
-    /// they do not slow the start, or by the first play, whichever comes first.
-    explicit QtSoundPlayer(QObject* parent = nullptr);
+    /// Starts nothing and reads nothing yet: the sound thread starts with the first play, and
+    /// each recording is read when it is first played and then stays cached.
+    QtSoundPlayer() = default;
     ~QtSoundPlayer() override;
+    QtSoundPlayer(const QtSoundPlayer&) = delete;
+    QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
 
     void play(const QString& name) override;
 
-    /// Loads every recording into the sample cache now (normally done shortly after start).
-    void preload();
-
 private:
-    QUrl sourceOf(const QString& key) const;
-    void keepCached(const QString& key, const QUrl& source);
-    void preloadOnceShown(int triesLeft);
+    class Engine;
+    static QUrl sourceOf(const QString& name);
 
-    QHash<QString, QSoundEffect*> idle_;  // one silent effect per recording holds its sample
-    QSoundEffect* current_ = nullptr;     // the one that plays (or played last)
+    QThread thread_;
+    Engine* engine_ = nullptr;  // lives in thread_
 };
 
 }  // namespace klangor
