@@ -1,5 +1,6 @@
 #include "platform/qt/qt_sound_player.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
@@ -48,7 +49,16 @@ private:
 QtSoundPlayer::~QtSoundPlayer() {
     if (!engine_)
         return;
-    thread_.quit();  // the engine and its effects are deleted on the sound thread as it ends
+    // The effects are deleted on their own thread while it still runs, and the clean-up that
+    // their deletion posts there is carried out before the thread ends.
+    QMetaObject::invokeMethod(
+        engine_,
+        [engine = engine_] {
+            delete engine;
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
     thread_.wait();
 }
 
@@ -72,7 +82,6 @@ void QtSoundPlayer::play(const QString& name) {
     if (!engine_) {
         engine_ = new Engine;
         engine_->moveToThread(&thread_);
-        QObject::connect(&thread_, &QThread::finished, engine_, &QObject::deleteLater);
         thread_.setObjectName(QStringLiteral("klangor sound"));
         thread_.start();
     }
