@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <random>
 
 namespace synth {
 
@@ -179,7 +181,9 @@ void addCall(Track& t, const Voice& voice, const std::vector<Syllable>& syllable
                         const double d = (f - centre) / width;
                         shape += std::exp(-d * d);
                     }
-                    weight[k] = shape / std::pow(k + 1.0, voice.tilt);
+                    // Fade the top harmonics out instead of stopping at a hard edge.
+                    const double top = 1.0 - smoothStep((f - 6000.0) / 3000.0);
+                    weight[k] = top * shape / std::pow(k + 1.0, voice.tilt);
                     energy += weight[k] * weight[k];
                 }
                 const double norm = 1.0 / std::sqrt(std::max(energy, 1e-9));
@@ -298,9 +302,19 @@ bool writeWav(const std::string& path, const Track& t, bool mono) {
             sample(t.right[i]);
         }
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    return static_cast<bool>(file);
+    // Written aside and renamed into place, so that a reader (or a second run of this tool that
+    // a parallel build may start) never sees half a file.
+    const std::string partial = path + ".part" + std::to_string(std::random_device{}());
+    {
+        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(out.data()),
+                   static_cast<std::streamsize>(out.size()));
+        if (!file.flush())
+            return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(partial, path, error);
+    return !error;
 }
 
 }  // namespace synth
