@@ -4,11 +4,14 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QHash>
 #include <QMessageBox>
 
 namespace klangor {
 
-QString installedFamily(const QString& wanted) {
+namespace {
+
+QString findInstalledFamily(const QString& wanted) {
     if (QFontDatabase::hasFamily(wanted))
         return wanted;
     // Fonts of similar width first: Liberation Sans has Arial's metrics and is close to Tahoma.
@@ -18,6 +21,18 @@ QString installedFamily(const QString& wanted) {
             return f;
     }
     return wanted;
+}
+
+}  // namespace
+
+QString installedFamily(const QString& wanted) {
+    // Asking for a family that is not installed makes fontconfig resolve aliases, a few
+    // milliseconds each time; the windows ask for the same few families while they are built.
+    static QHash<QString, QString> answers;
+    auto it = answers.constFind(wanted);
+    if (it == answers.constEnd())
+        it = answers.insert(wanted, findInstalledFamily(wanted));
+    return *it;
 }
 
 bool applyTheme(const QString& name) {
