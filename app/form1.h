@@ -99,6 +99,10 @@ private:
     void setUpRepeater();
     void setUpSounds();
 
+    // alarm/alarm_cycle.cpp: Button1Click's work. Arms the alarm for `deadline`, or, when it is
+    // invalid, for the next occurrence of the picker's time of day; stops an armed alarm.
+    void startOrStopAlarm(const QDateTime& deadline);
+
     friend struct TForm1Access;  // tests reach the private fields through this
 
     klangor::Platform platform_;
