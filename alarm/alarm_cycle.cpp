@@ -109,7 +109,10 @@ void TForm1::startOrStopAlarm(const QDateTime& deadline) {
         Button1->setText(stopCaption(_lang));
         const QDateTime now = platform_.clock->now();
         _startTime = now.time();
-        _endTime = wwDBDateTimePicker1->time();
+        // The picker shows whole seconds; milliseconds left over from "now" must not delay a
+        // typed alarm time.
+        const QTime picked = wwDBDateTimePicker1->time();
+        _endTime = QTime(picked.hour(), picked.minute(), picked.second());
         _endAt = deadline.isValid() ? deadline : klangor::alarm::nextOccurrence(now, _endTime);
         const QString format = klangor::alarm::longTimeFormat();
         lblStart->setText(QLocale().toString(_startTime, format));
@@ -137,6 +140,7 @@ void TForm1::Timer1Timer() {
     }
 
     Timer1->stop();
+    qCDebug(lcAlarm) << "rang" << -msLeft << "ms after" << _endAt.toString(Qt::ISODateWithMs);
     wwDBDateTimePicker1->setTime(now.time());
     if (-msLeft > kLateLimitMs) {
         qCWarning(lcAlarm) << "alarm noticed" << -msLeft / 1000

@@ -42,7 +42,7 @@ private slots:
         A::shut(f.form) = 3;
         A::exec(f.form) = QStringLiteral("old");
 
-        f.armFor(QTime(12, 30, 5));
+        f.armFor(QTime(12, 30, 5, 700));  // milliseconds left over from a "now"
         QCOMPARE(f.form.Button1->text(), stopCaption);
         QVERIFY(f.armed());
         QVERIFY(!f.form.wwDBDateTimePicker1->isEnabled());
@@ -169,6 +169,8 @@ private slots:
         QVERIFY(f.form.Button2->isHidden());
         QCOMPARE(A::tmr(f.form), 0);
         QVERIFY(!f.armed());
+        if (klangor::test::actionsRecord())
+            QCOMPARE(f.fakes.power->requests, std::vector{klangor::PowerAction::PowerOff});
     }
 
     void graceIsCancelled_data() {
