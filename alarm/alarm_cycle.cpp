@@ -49,6 +49,7 @@ void TForm1::setUpAlarm() {
     using klangor::alarm::EventHook;
 
     wwDBDateTimePicker1->setDisplayFormat(klangor::alarm::longTimeFormat());
+    wwDBDateTimePicker1->setWrapping(true);  // 23 -> 00 in the hour field, as a clock does
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
