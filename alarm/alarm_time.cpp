@@ -30,11 +30,27 @@ QString longTimeFormat() {
     return timeFormatWithoutZone(QLocale().timeFormat(QLocale::LongFormat));
 }
 
-QDateTime nextOccurrence(const QDateTime& now, const QTime& timeOfDay) {
-    QDateTime at(now.date(), timeOfDay);
-    if (at <= now)
-        at = at.addDays(1);
+namespace {
+
+// The local date and time `time` on `date`. A time inside a daylight-saving gap does not exist on
+// that day (Qt gives an invalid value, which would ring at once): take the first minute after
+// the gap instead.
+QDateTime localAt(const QDate& date, const QTime& time) {
+    constexpr qint64 kDayMs = 86'400'000;
+    QDateTime at(date, time);
+    for (int minutes = 1; !at.isValid() && minutes <= 24 * 60; ++minutes) {
+        const qint64 ms = time.msecsSinceStartOfDay() + minutes * 60'000LL;
+        at = QDateTime(date.addDays(ms / kDayMs),
+                       QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % kDayMs)));
+    }
     return at;
+}
+
+}  // namespace
+
+QDateTime nextOccurrence(const QDateTime& now, const QTime& timeOfDay) {
+    const QDateTime today = localAt(now.date(), timeOfDay);
+    return today > now ? today : localAt(now.date().addDays(1), timeOfDay);
 }
 
 int nextTickMs(qint64 msLeft) {

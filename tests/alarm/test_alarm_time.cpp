@@ -62,6 +62,24 @@ private slots:
                  QDateTime(today.addDays(days), alarm));
     }
 
+    void alarmInADaylightSavingGapRingsAfterTheGap() {
+        const QDate springDay(2026, 3, 29);  // clocks go from 02:00 to 03:00 in Europe/Berlin
+        if (QDateTime(springDay, QTime(2, 30)).isValid())
+            QSKIP("the local time zone has no gap on 2026-03-29 (TZ=Europe/Berlin expected)");
+        const QDateTime evening(springDay.addDays(-1), QTime(22, 0));
+        const QDateTime at = nextOccurrence(evening, QTime(2, 30));
+        QVERIFY(at.isValid());
+        QCOMPARE(at, QDateTime(springDay, QTime(3, 0)));
+        QCOMPARE(evening.msecsTo(at), 4 * 3600 * 1000LL);
+        // The night after, 02:30 exists again.
+        QCOMPARE(nextOccurrence(QDateTime(springDay, QTime(4, 0)), QTime(2, 30)),
+                 QDateTime(springDay.addDays(1), QTime(2, 30)));
+        // An autumn night's repeated hour rings at its first 02:30.
+        const QDate autumnDay(2026, 10, 25);
+        const QDateTime autumn = nextOccurrence(QDateTime(autumnDay, QTime(0, 0)), QTime(2, 30));
+        QCOMPARE(QDateTime(autumnDay, QTime(0, 0)).msecsTo(autumn), 9'000'000LL);
+    }
+
     void ticksFallOnHalfSecondsBeforeTheDeadline_data() {
         QTest::addColumn<qint64>("msLeft");
         QTest::addColumn<int>("interval");
