@@ -72,14 +72,4 @@ inline bool playbackRecords() {
     return !f.sound->played.isEmpty();
 }
 
-/// Whether the after-alarm actions are built in yet: until they are, the end of the grace period
-/// reaches no power operation.
-inline bool actionsRecord() {
-    fakes::Fakes f;
-    TForm1 probe(f.platform());
-    A::shut(probe) = static_cast<int>(PowerAction::PowerOff);
-    probe.DoShutAction();
-    return !f.power->requests.empty();
-}
-
 }  // namespace klangor::test
