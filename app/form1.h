@@ -98,6 +98,7 @@ private:
     void setUpAfterAlarm();
     void setUpRepeater();
     void setUpSounds();
+    void setUpLanguage();
 
     // alarm/alarm_cycle.cpp: Button1Click's work. Arms the alarm for `deadline`, or, when it is
     // invalid, for the next occurrence of the picker's time of day; stops an armed alarm.
