@@ -63,13 +63,4 @@ struct AlarmFixture {
     }
 };
 
-/// Whether sound playback is built in yet: until it is, PlaySnd reaches no player and the tests
-/// cannot count the sounds.
-inline bool playbackRecords() {
-    fakes::Fakes f;
-    TForm1 probe(f.platform());
-    probe.PlaySnd(0);
-    return !f.sound->played.isEmpty();
-}
-
 }  // namespace klangor::test
