@@ -1,3 +1,4 @@
+#include "platform/linux/linux_monitor.h"
 #include "platform/null_parts.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_basics.h"
@@ -13,7 +14,7 @@ Platform makeSystemPlatform() {
     p.sound = std::make_shared<NullSoundPlayer>();
     p.shell = std::make_shared<QtShell>();
     p.power = std::make_shared<NullPower>();
-    p.monitor = std::make_shared<NullMonitor>();
+    p.monitor = LinuxMonitor::makeDefault();
     p.locale = std::make_shared<QtLocaleInfo>();
     p.settings = std::make_shared<NullSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();
