@@ -103,6 +103,21 @@ private slots:
         QCOMPARE(form.secondsLeft(), 9);
     }
 
+    // Coming back from the taskbar is a show from the window system: the count goes on.
+    void restoringKeepsTheCount() {
+        Fakes fakes;
+        TForm4 form(fakes.platform());
+        form.show();
+        for (int i = 0; i < 3; ++i)
+            form.Timer1Timer();
+        form.showMinimized();
+        QTRY_VERIFY(form.isMinimized());
+        form.showNormal();
+        QTRY_VERIFY(!form.isMinimized());
+        QCOMPARE(form.secondsLeft(), 7);
+        QCOMPARE(form.Label1->text(), QStringLiteral("8"));
+    }
+
     // F1 anywhere, Enter or Space on the button: two seconds' pause with the countdown stopped,
     // then the monitor goes off, then the prompt closes.
     void switchingOff_data() {
