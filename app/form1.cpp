@@ -58,6 +58,7 @@ TForm1::TForm1(klangor::Platform platform, QWidget* parent)
     setUpAfterAlarm();
     setUpRepeater();
     setUpSounds();
+    setUpLanguage();
 
     form4_ = new TForm4(platform_);
 }

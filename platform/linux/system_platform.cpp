@@ -4,6 +4,7 @@
 #include "platform/null_parts.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_basics.h"
+#include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
 
 namespace klangor {
@@ -18,7 +19,7 @@ Platform makeSystemPlatform() {
     p.power = std::make_shared<LogindPower>();
     p.monitor = LinuxMonitor::makeDefault();
     p.locale = std::make_shared<QtLocaleInfo>();
-    p.settings = std::make_shared<NullSettingsStore>();
+    p.settings = std::make_shared<QtSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();
     p.notifier = std::make_shared<DBusNotifier>();
     return p;
