@@ -2,33 +2,11 @@
 #include "app/time_format.h"
 #include "repeater/form4.h"
 
-#include <QEvent>
-
 #include <cstdlib>
 
-namespace {
-
-// The status lines keep their leading text (set with the language) in their tool-tip, which is
-// therefore never shown.
-class SwallowToolTips final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::ToolTip)
-            return true;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-}  // namespace
-
+// The status lines take their leading text from their tool-tips, which the language sets and
+// keeps from popping up (setUpLanguage).
 void TForm1::setUpRepeater() {
-    auto* swallow = new SwallowToolTips(this);
-    for (QLabel* l : {lblstatus, lblBegin, lblLastx, lblEndx})
-        l->installEventFilter(swallow);
-
     connect(repeater_start, &QPushButton::clicked, this, &TForm1::repeater_startClick);
     connect(repeater_stop, &QPushButton::clicked, this, &TForm1::repeater_stopClick);
     connect(repeater, &QTimer::timeout, this, &TForm1::repeaterTimer);
