@@ -53,13 +53,15 @@ stop() {
     kill -KILL "$pid" 2>/dev/null || true
 }
 
-# Starts a program; sets LAUNCH_PID, LAUNCH_WID and LAUNCH_MS.
+# Starts a program; sets LAUNCH_PID, LAUNCH_WID, LAUNCH_MS and LAUNCH_CPU (processor time used
+# until the window was mapped).
 start() {
     local out
     out=$("$launch" "$@") || { echo "bench: $1 did not show a window" >&2; exit 1; }
     LAUNCH_PID=$(sed -n 's/.*pid=\([0-9]*\).*/\1/p' <<<"$out")
     LAUNCH_WID=$(sed -n 's/.*window=\(0x[0-9a-f]*\).*/\1/p' <<<"$out")
     LAUNCH_MS=$(sed -n 's/.*ms=\([0-9.]*\).*/\1/p' <<<"$out")
+    LAUNCH_CPU=$(sed -n 's/.*cpu=\([0-9.]*\).*/\1/p' <<<"$out")
     started+=("$LAUNCH_PID")
 }
 
@@ -86,7 +88,7 @@ REPEATER_TAB_X=${BENCH_REPEATER_TAB_X:-90}
 
 # --- start-up and memory ------------------------------------------------------------------
 echo "bench: start-up and memory, $runs runs each" >&2
-: >"$work/k_start" >"$work/m_start" >"$work/k_rss" >"$work/m_rss" >"$work/k_rss_armed"
+: >"$work/k_start" >"$work/m_start" >"$work/k_startcpu" >"$work/m_startcpu" >"$work/k_rss" >"$work/m_rss" >"$work/k_rss_armed"
 drive_failures=0
 for i in $(seq "$runs"); do
     order=(klangor minimal)
@@ -95,6 +97,7 @@ for i in $(seq "$runs"); do
         if [ "$prog" = klangor ]; then start "$klangor"; else start "$minimal"; fi
         pid=$LAUNCH_PID
         echo "$LAUNCH_MS" >>"$work/${prog:0:1}_start"
+        echo "$LAUNCH_CPU" >>"$work/${prog:0:1}_startcpu"
         sleep "$(awk -v ms="$LAUNCH_MS" 'BEGIN {s = 5 - ms / 1000; print (s > 0 ? s : 0)}')"
         rss_kib "$pid" >>"$work/${prog:0:1}_rss"
         if [ "$prog" = klangor ]; then
@@ -170,6 +173,7 @@ awk '$1 != "miss" && $2 != "miss" {print $1 - $2}' "$work/delays" >"$work/playba
 
 # --- table --------------------------------------------------------------------------------
 k_start=$(median <"$work/k_start"); m_start=$(median <"$work/m_start")
+k_startcpu=$(median <"$work/k_startcpu"); m_startcpu=$(median <"$work/m_startcpu")
 k_rss=$(median <"$work/k_rss"); m_rss=$(median <"$work/m_rss"); k_rss_armed=$(median <"$work/k_rss_armed")
 k_cpu=$(median <"$work/k_cpu"); k_cpu_ticks=$(median <"$work/k_cpu_ticks")
 d_med=$(median <"$work/delays_ok")
@@ -182,7 +186,7 @@ verdict() { awk -v v="$1" -v lim="$2" 'BEGIN {if (v == "n/a" || v == "") print "
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (b + 0 == 0 || a == "n/a") print "n/a"; else printf "%.2f", a / b}'; }
 mib() { awk -v k="$1" 'BEGIN {printf "%.1f", k / 1024}'; }
 
-r_start=$(ratio "$k_start" "$m_start"); r_rss=$(ratio "$k_rss" "$m_rss"); r_rss_armed=$(ratio "$k_rss_armed" "$m_rss")
+r_start=$(ratio "$k_start" "$m_start"); r_startcpu=$(ratio "$k_startcpu" "$m_startcpu"); r_rss=$(ratio "$k_rss" "$m_rss"); r_rss_armed=$(ratio "$k_rss_armed" "$m_rss")
 {
     echo
     echo "Klangor benchmark, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, $(uname -m), Xvfb + openbox + PulseAudio null sink"
@@ -190,6 +194,7 @@ r_start=$(ratio "$k_start" "$m_start"); r_rss=$(ratio "$k_rss" "$m_rss"); r_rss_
     echo
     printf '%-44s %10s %10s %7s %9s %s\n' "figure" "klangor" "minimal" "ratio" "target" ""
     printf '%-44s %10s %10s %7s %9s %s\n' "start-up, exec to window mapped (ms)" "$k_start" "$m_start" "$r_start" "<= 1.2x" "$(verdict "$r_start" 1.2)"
+    printf '%-44s %10s %10s %7s\n' "  CPU time used until then (ms)" "$k_startcpu" "$m_startcpu" "$r_startcpu"
     printf '%-44s %10s %10s %7s %9s %s\n' "memory, RSS 5 s after start, idle (MiB)" "$(mib "$k_rss")" "$(mib "$m_rss")" "$r_rss" "<= 1.3x" "$(verdict "$r_rss" 1.3)"
     printf '%-44s %10s %10s %7s %9s %s\n' "memory, RSS alarm armed + repeater (MiB)" "$(mib "$k_rss_armed")" "$(mib "$m_rss")" "$r_rss_armed" "<= 1.3x" "$(verdict "$r_rss_armed" 1.3)"
     printf '%-44s %10s %10s %7s %9s %s\n' "CPU, alarm armed + repeater (% of a core)" "$k_cpu" "$m_cpu" "" "< 0.1 %" "$(verdict "$k_cpu" 0.1)"
