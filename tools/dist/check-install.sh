@@ -24,13 +24,7 @@ icon=$(sed -n 's/^Icon=//p' "$entry")
 for size in 16 32 48 64 128 256; do
     png=$share/icons/hicolor/${size}x${size}/apps/$icon.png
     [ -f "$png" ] || fail "no $size px icon"
-    python3 - "$png" "$size" <<'PY' || fail "$png is not a $size x $size PNG"
-import struct, sys
-data = open(sys.argv[1], "rb").read(32)
-size = int(sys.argv[2])
-assert data[:8] == b"\x89PNG\r\n\x1a\n"
-assert struct.unpack(">II", data[16:24]) == (size, size)
-PY
+    file -b "$png" | grep -q "^PNG image data, $size x $size," || fail "$png is not a $size x $size PNG"
 done
 grep -q '<svg' "$share/icons/hicolor/scalable/apps/$icon.svg" || fail "no scalable icon"
 

@@ -39,18 +39,7 @@ done
 # The icon directory: two 8-bit pictures, 32 and 16 pixels.
 ico=$(sed -n 's/^MAINICON ICON "\(.*\)"$/\1/p' "$rc")
 [ -f "$ico" ] || fail "icon file $ico missing (built by the klangor_icons target)"
-python3 - "$ico" <<'PY'
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-reserved, kind, count = struct.unpack_from("<HHH", data, 0)
-assert (reserved, kind) == (0, 1), "not an icon file"
-sizes = set()
-for i in range(count):
-    w, h, colours, _, planes, bits, length, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
-    assert bits == 8, "picture %d has %d bits per pixel" % (i, bits)
-    header = struct.unpack_from("<IiiHH", data, offset)
-    assert header[0] == 40 and header[1] == w and header[2] == 2 * h and header[4] == 8
-    sizes.add(w)
-assert sizes == {16, 32}, "icon sizes %s" % sorted(sizes)
-PY
+description=$(file -b "$ico")
+grep -q '^MS Windows icon resource - 2 icons, 32x32, 8 bits/pixel, 16x16, 8 bits/pixel' <<<"$description" \
+    || fail "icon is not 32 and 16 pixels in 256 colours: $description"
 echo "Windows resources OK"
