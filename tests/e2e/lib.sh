@@ -8,6 +8,9 @@ set -euo pipefail
 : "${KLANGOR_BIN:?KLANGOR_BIN names the program under test}"
 : "${KLANGOR_SINK_MONITOR:?run the scenario through tools/e2e/desktop-session.sh}"
 KLANGOR_DOMAIN=${KLANGOR_DOMAIN:-vostrel.example}
+# A known locale: English interface, 24-hour "HH:mm:ss" in the time picker.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
 TITLE="Tempiro v2.7 [ powered by $KLANGOR_DOMAIN ]"
 SETTINGS="$XDG_CONFIG_HOME/Vostrel/klangor2.conf"
 E2E_TMP=$(mktemp -d /tmp/klangor-e2e.XXXXXX)
@@ -114,6 +117,51 @@ PAGE_Y=${PAGE_Y:-31}
 # click_page X Y [BUTTON]: clicks at a place given in Alarm-page coordinates.
 click_page() { click_at $((PAGE_X + $1)) $((PAGE_Y + $2)) "${3:-1}"; }
 
+# --- controls (places in page coordinates, as the window lays them out) ------------------------
+
+# set_alarm_in SECONDS: types the time of day SECONDS from now into the alarm time picker, as a
+# user would; sets ALARM_AT (seconds since the epoch).
+set_alarm_in() {
+    ALARM_AT=$(($(date +%s) + $1))
+    click_page 87 25 # the picker's hour field
+    sleep 0.2
+    # Leave and re-enter the picker with the keyboard: entering selects its hour field, and
+    # each complete field moves on to the next one while typing.
+    key shift+Tab
+    sleep 0.1
+    key Tab
+    sleep 0.1
+    xdotool type --delay 60 "$(date -d "@$ALARM_AT" +%H%M%S)"
+    log "alarm time set to $(date -d "@$ALARM_AT" +%T)"
+}
+
+# choose_action INDEX: picks entry INDEX of the after-alarm action list with the keyboard.
+choose_action() {
+    click_page 140 253 # opens the list
+    sleep 0.5
+    key Escape
+    sleep 0.2
+    key Home
+    for _ in $(seq "$1"); do key Down; done
+}
+
+open_repeater_page() { click_at 105 15; }
+
+# --- what the window shows ---------------------------------------------------------------------
+
+# snapshot NAME X Y W H: saves that part of the window (window coordinates) as NAME.png.
+snapshot() {
+    import -window "$WIN" -crop "${4}x${5}+${2}+${3}" +repage "$E2E_TMP/$1.png" 2>/dev/null
+}
+
+# differs_from NAME X Y W H: that part of the window now looks different from snapshot NAME.
+differs_from() {
+    snapshot now "$2" "$3" "$4" "$5" || return 1
+    local n
+    n=$(compare -metric AE "$E2E_TMP/$1.png" "$E2E_TMP/now.png" null: 2>&1 || true)
+    [ "${n%%.*}" -gt 30 ] 2>/dev/null
+}
+
 # --- settings -----------------------------------------------------------------------------------
 
 # setting KEY: prints the value of KEY in the settings file.
@@ -129,7 +177,13 @@ record_start() {
         --raw >"$REC" 2>"$E2E_TMP/parec.log" &
     REC_PID=$!
     track "$REC_PID"
-    REC_START=$(date +%s.%N)
+    # The sink always plays (silence at least), so samples flow as soon as parec is connected.
+    # The recording began as long before now as the samples already written last.
+    wait_until 20 "the recording to start" test -s "$REC"
+    local now bytes
+    now=$(date +%s.%N)
+    bytes=$(stat -c %s "$REC")
+    REC_START=$(awk -v n="$now" -v b="$bytes" 'BEGIN { printf "%.3f", n - b / (44100 * 4) }')
 }
 
 record_stop() { kill -TERM "$REC_PID" 2>/dev/null || true; wait "$REC_PID" 2>/dev/null || true; }
@@ -153,6 +207,41 @@ sound_onset() {
         | awk '/^Length/ {print $3}')
     awk -v t="$total" -v r="${rest:-0}" 'BEGIN { printf "%.2f\n", t - r }'
 }
+
+# --- a stand-in login manager on a private system bus -------------------------------------------
+
+# Starts a private bus as the system bus (DBUS_SYSTEM_BUS_ADDRESS) with the tests' stand-in for
+# org.freedesktop.login1, which writes every call it gets to $LOGIN_CALLS. Power actions in a
+# scenario can reach nothing else.
+start_login_stand_in() {
+    : "${KLANGOR_LOGIN_STAND_IN:?KLANGOR_LOGIN_STAND_IN names the stand-in login manager}"
+    cat >"$E2E_TMP/system.conf" <<CONF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$E2E_TMP/system.socket</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    dbus-daemon --config-file="$E2E_TMP/system.conf" --nofork --print-address=1 \
+        >"$E2E_TMP/system.address" 2>"$E2E_TMP/system.log" &
+    track $!
+    wait_until 20 "the private system bus" test -s "$E2E_TMP/system.address"
+    export DBUS_SYSTEM_BUS_ADDRESS
+    DBUS_SYSTEM_BUS_ADDRESS=$(head -n1 "$E2E_TMP/system.address")
+    LOGIN_CALLS="$E2E_TMP/login.calls"
+    "$KLANGOR_LOGIN_STAND_IN" --login >"$LOGIN_CALLS" 2>"$E2E_TMP/stand-in.log" &
+    track $!
+    wait_until 20 "the stand-in login manager" grep -q '^ready$' "$LOGIN_CALLS"
+    log "stand-in login manager on $DBUS_SYSTEM_BUS_ADDRESS"
+}
+
+# login_called METHOD: the stand-in has received METHOD.
+login_called() { grep -q "^$1 " "$LOGIN_CALLS"; }
 
 # --- features -----------------------------------------------------------------------------------
 

@@ -36,11 +36,13 @@ display=""
 first=$((90 + RANDOM % 100))
 for n in $(seq "$first" $((first + 100))); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # -noreset: without it the server resets whenever its last client leaves (our readiness
+    # probe), and a client connecting during the reset is refused.
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     for _ in $(seq 600); do
         kill -0 "$xvfb" 2>/dev/null || break
-        if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ] &&
+        if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb" ] &&
             DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
             display=":$n"
             break
@@ -53,12 +55,25 @@ for n in $(seq "$first" $((first + 100))); do
 done
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY="$display"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
+# Openbox's own settings, without the minimise/restore animation: a restored window is at its
+# place at once, so a click right after it lands where the user aims.
+openbox_rc=/etc/xdg/openbox/rc.xml
+openbox_args=(--sm-disable)
+if [ -f "$openbox_rc" ]; then
+    sed 's|<animateIconify>yes</animateIconify>|<animateIconify>no</animateIconify>|' \
+        "$openbox_rc" >"$work/openbox-rc.xml"
+    openbox_args+=(--config-file "$work/openbox-rc.xml")
+fi
+openbox "${openbox_args[@]}" >"$work/openbox.log" 2>&1 &
 pids+=($!)
 # A busy machine may take seconds to bring the window manager up: wait for it, generously.
 for _ in $(seq 600); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
-    || { echo "openbox did not start on $DISPLAY" >&2; cat "$work/openbox.log" "$work/xvfb.log" >&2; exit 1; }
+    || {
+        echo "openbox did not start on $DISPLAY (Xvfb $(kill -0 "$xvfb" 2>/dev/null && echo running || echo gone))" >&2
+        cat "$work/openbox.log" "$work/xvfb.log" >&2
+        exit 1
+    }
 
 # Sound server with a null sink, and a silent low-latency stream that keeps the sink awake so
 # recordings of its monitor start at once.
