@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/glyphs.h"
+#include "app/theme.h"
 #include "repeater/form4.h"
 
 #include <QAction>
@@ -57,6 +58,7 @@ TForm1::TForm1(klangor::Platform platform, QWidget* parent)
     setUpAfterAlarm();
     setUpRepeater();
     setUpSounds();
+    setUpLanguage();
 
     form4_ = new TForm4(platform_);
 }
@@ -74,7 +76,7 @@ void TForm1::setUpFrame() {
         QStringLiteral("Tempiro v2.7 [ powered by %1 ]").arg(QStringLiteral(KLANGOR_DOMAIN)));
     setWindowIcon(klangor::appIcon());
 
-    QFont base(QStringLiteral("Tahoma"));
+    QFont base(klangor::installedFamily(QStringLiteral("Tahoma")));
     base.setPixelSize(12);
     setFont(base);
 
@@ -101,7 +103,7 @@ void TForm1::setUpFrame() {
     setPixelFont(repeater_start, 12, true);
     setPixelFont(repeater_stop, 12, true);
     for (QLabel* l : {Label21, Label20}) {
-        setPixelFont(l, 12, false, true, QStringLiteral("Arial"));
+        setPixelFont(l, 12, false, true, klangor::installedFamily(QStringLiteral("Arial")));
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, QColor(0, 128, 64));
         p.setColor(QPalette::Window, QColor(176, 176, 176));

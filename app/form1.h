@@ -98,6 +98,7 @@ private:
     void setUpAfterAlarm();
     void setUpRepeater();
     void setUpSounds();
+    void setUpLanguage();
 
     friend struct TForm1Access;  // tests reach the private fields through this
 

@@ -3,18 +3,24 @@
 #include <QApplication>
 #include <QFile>
 #include <QFont>
+#include <QFontDatabase>
 #include <QMessageBox>
 
 namespace klangor {
 
-bool applyTheme(const QString& name) {
-    // The forms ask for Tahoma; where it is missing, take a sans font of similar width.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("Noto Sans"), QStringLiteral("Verdana")});
-    QFont::insertSubstitutions(QStringLiteral("Arial"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+QString installedFamily(const QString& wanted) {
+    if (QFontDatabase::hasFamily(wanted))
+        return wanted;
+    // Fonts of similar width first: Liberation Sans has Arial's metrics and is close to Tahoma.
+    for (const char* family : {"Liberation Sans", "Arimo", "DejaVu Sans", "Noto Sans"}) {
+        const QString f = QString::fromLatin1(family);
+        if (QFontDatabase::hasFamily(f))
+            return f;
+    }
+    return wanted;
+}
 
+bool applyTheme(const QString& name) {
     const QString resource = QStringLiteral(":/themes/%1.qss")
                                  .arg(name.toLower().replace(QLatin1Char(' '), QLatin1Char('_')));
     QFile file(resource);
@@ -24,6 +30,9 @@ bool applyTheme(const QString& name) {
         return false;
     }
     qApp->setStyle(QStringLiteral("Fusion"));
+    QFont font(installedFamily(QStringLiteral("Tahoma")));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
     qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
     return true;
 }

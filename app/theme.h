@@ -8,4 +8,8 @@ namespace klangor {
 /// reported in an error dialog and the program goes on with the plain look.
 bool applyTheme(const QString& name);
 
+/// The installed font family closest to `wanted` (the forms ask for Tahoma and Arial, which a
+/// Linux desktop rarely has).
+QString installedFamily(const QString& wanted);
+
 }  // namespace klangor

@@ -1,5 +1,7 @@
 #include "repeater/form4.h"
 
+#include "app/theme.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QTimer>
@@ -10,7 +12,7 @@ TForm4::TForm4(klangor::Platform platform, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(171, 82);
-    QFont base(QStringLiteral("Tahoma"));
+    QFont base(klangor::installedFamily(QStringLiteral("Tahoma")));
     base.setPixelSize(11);
     setFont(base);
     for (QWidget* w : std::initializer_list<QWidget*>{Button1, Label1}) {

@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
     libxext-dev libx11-dev
     # run
-    qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 fonts-dejavu-core
+    qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 fonts-dejavu-core fonts-liberation2
     # end-to-end tests: display, window manager, sound server, buses
     xvfb xauth openbox xdotool x11-utils pulseaudio pulseaudio-utils sox imagemagick dbus dbus-daemon
     # packaging and validation

@@ -1,6 +1,9 @@
+#include "platform/linux/dbus_notifier.h"
+#include "platform/linux/logind_power.h"
 #include "platform/null_parts.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_basics.h"
+#include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
 
 namespace klangor {
@@ -12,12 +15,12 @@ Platform makeSystemPlatform() {
     p.window = std::make_shared<QtWindowOps>();
     p.sound = std::make_shared<NullSoundPlayer>();
     p.shell = std::make_shared<QtShell>();
-    p.power = std::make_shared<NullPower>();
+    p.power = std::make_shared<LogindPower>();
     p.monitor = std::make_shared<NullMonitor>();
     p.locale = std::make_shared<QtLocaleInfo>();
-    p.settings = std::make_shared<NullSettingsStore>();
+    p.settings = std::make_shared<QtSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();
-    p.notifier = std::make_shared<NullNotifier>();
+    p.notifier = std::make_shared<DBusNotifier>();
     return p;
 }
 

@@ -1,0 +1,94 @@
+#include "lang/text_table.h"
+
+namespace klangor::lang {
+
+namespace {
+
+// clang-format off
+constexpr TextRow kTexts[] = {
+    {"Form4",          Slot::Caption, "Repeater",               "Tekrarlayıcı"},
+    {"Form4.Button1",  Slot::Caption, "Turn off the screen",    "Ekranı Kapat"},
+    {"chkTurnOff",     Slot::Caption, "Ask question when time is up. Turn off the screen?",
+                                      "Süre dolduğunda soru sor. Ekran kapatılsın mı?"},
+    {"lblBegin",       Slot::Prefix,  "Start: ",                "Başlangıç: "},
+    {"lblEndx",        Slot::Prefix,  "Stop: ",                 "Bitiş: "},
+    {"lblLastx",       Slot::Prefix,  "Last Repeat: ",          "Son Tekrar: "},
+    {"lblstatus",      Slot::Prefix,  "Repeater is running...", "Tekrarlayıcı çalışıyor..."},
+    {"TabSheet1",      Slot::Caption, "Alarm",                  "Alarm"},
+    {"TabSheet2",      Slot::Caption, "Repeater",               "Tekrarlayıcı"},
+    {"repeater_start", Slot::Caption, "Repeater Start",         "Tekrarlayıcıyı Başlat"},
+    {"repeater_stop",  Slot::Caption, "Repeater Stop",          "Tekrarlayıcıyı Durdur"},
+    {"Label13",        Slot::Caption, "Repeater (1st warning)", "Tekrarlayıcı 1. Uyarı"},
+    {"Label14",        Slot::Caption, "Repeater (2nd warning)", "Tekrarlayıcı 2. Uyarı"},
+    {"Label18",        Slot::Caption, "mn.",                    "dk."},
+    {"Label19",        Slot::Caption, "mn.",                    "dk."},
+    {"Label15",        Slot::Caption, "Sound",                  "Ses"},
+    {"Label16",        Slot::Caption, "Sound",                  "Ses"},
+    {"Label20",        Slot::Caption, "The second warning will run after the first warning.",
+                                      "İkinci uyarı, birinci uyarıdan sonra çalışacaktır."},
+    {"Label17",        Slot::Caption, "Alarm Sound",            "Alarm Ses"},
+    {"chkTwo",         Slot::Caption, "Repeat twice",           "İki defa tekrarla"},
+    {"Label21",        Slot::Caption, "Work, rest, work, rest ....\nDon't forget to take a break!",
+                                      "Çalış, dinlen, çalış, dinlen ....\nAra vermeyi unutma!"},
+    {"Label11",        Slot::Caption, "Options",                "Opsiyonlar"},
+    {"Label9",         Slot::Caption, "Hour",                   "Saat"},
+    {"Label10",        Slot::Caption, "Minute",                 "Dakika"},
+    {"Button2",        Slot::Caption, "Stop",                   "Durdur"},
+    {"Label1",         Slot::Caption, "Alarm Time",             "Uyarı Saati"},
+    {"Label2",         Slot::Caption, "Note",                   "Açıklama"},
+    {"Button1",        Slot::Caption, "Start",                  "Horozu Kur"},
+    {"CheckBox1",      Slot::Caption, "Sound Alert",            "Sesli Uyarı"},
+    {"CheckBox2",      Slot::Caption, "Message Alert",          "Görsel Uyarı"},
+    {"Label5",         Slot::Caption, "Start:",                 "Başl:"},
+    {"Label6",         Slot::Caption, "End:",                   "Bitiş:"},
+    {"Label7",         Slot::Caption, "Remaining:",             "K.Zaman:"},
+    {"lnlLang",        Slot::Caption, "ENG",                    "TR"},
+    {"Button1",        Slot::Hint,    "F5: Start / Stop",       "F5: Horozu Kur / Horozu Kes"},
+};
+
+constexpr const char* kSoundsEn[] = {"Sound-1", "Sound-2", "Sound-3", "Sound-4", "Sound-5", "Quiet"};
+constexpr const char* kSoundsTr[] = {"Ses-1", "Ses-2", "Ses-3", "Ses-4", "Ses-5", "Sessiz"};
+
+constexpr const char* kActionsEn[] = {"( no action )", "Lock", "Sleep", "Hibernate", "Restart",
+                                      "Shut down", "Execute Command"};
+constexpr const char* kActionsTr[] = {"(aksiyon yok)", "Ekranı Kilitle", "Uykuya Geç", "Hibernate",
+                                      "Yeniden Başlat", "Sistemi Kapat", "Komut Çalıştır"};
+
+const ListRow kLists[] = {
+    {"sxMinutes",  kSoundsEn,                                   kSoundsTr},
+    {"sxMinutes2", kSoundsEn,                                   kSoundsTr},
+    {"salarm",     std::span(kSoundsEn).first(5),               std::span(kSoundsTr).first(5)},
+    {"CheckBox3",  kActionsEn,                                  kActionsTr},
+};
+// clang-format on
+
+}  // namespace
+
+Language languageOf(const QString& code) {
+    return code == QLatin1String("TR") ? Language::Turkish : Language::English;
+}
+
+QStringList ListRow::entries(Language language) const {
+    QStringList out;
+    for (const char* e : language == Language::Turkish ? turkish : english)
+        out << QString::fromUtf8(e);
+    return out;
+}
+
+std::span<const TextRow> textRows() {
+    return kTexts;
+}
+
+std::span<const ListRow> listRows() {
+    return kLists;
+}
+
+QStringList unchangedTexts() {
+    QStringList out = {QStringLiteral("Dil / Language :"), QStringLiteral(":"), QStringLiteral("?"),
+                       QStringLiteral("00:00:00")};
+    for (int minutes : {1, 2, 3, 4, 5, 10, 15, 20, 25, 30, 40, 45, 50, 55, 60})
+        out << QString::number(minutes);
+    return out;
+}
+
+}  // namespace klangor::lang

@@ -1,0 +1,56 @@
+#pragma once
+
+// The interface texts of both windows in both languages, as data. SetLanguage applies one column;
+// the tests read the same table to check what the windows show.
+
+#include <QString>
+#include <QStringList>
+
+#include <span>
+
+namespace klangor::lang {
+
+enum class Language { English, Turkish };
+
+/// The language that a language code selects: "TR" is Turkish, every other code English.
+Language languageOf(const QString& code);
+
+/// What part of a target a row sets.
+enum class Slot {
+    Caption,  // the text of a label, button or check box; the title of a window or tab page
+    Hint,     // the tool-tip
+    Prefix,   // the leading text of a repeater status line, kept as the label's (hidden) tool-tip
+};
+
+/// One row of the text table. `target` is an object name; "Form4" is the prompt window itself
+/// and "Form4.X" a control of it, every other name a control of the main window.
+struct TextRow {
+    const char* target;
+    Slot slot;
+    const char* english;  // UTF-8
+    const char* turkish;  // UTF-8
+
+    QString text(Language language) const {
+        return QString::fromUtf8(language == Language::Turkish ? turkish : english);
+    }
+};
+
+/// The entries of a drop-down list in both languages.
+struct ListRow {
+    const char* target;
+    std::span<const char* const> english;
+    std::span<const char* const> turkish;
+
+    QStringList entries(Language language) const;
+};
+
+/// Every caption and hint, in the order SetLanguage applies them.
+std::span<const TextRow> textRows();
+
+/// The lists that SetLanguage rebuilds: the three sound lists, then the after-alarm action list.
+std::span<const ListRow> listRows();
+
+/// Texts that no language changes (both windows), for checks that nothing else is left over.
+QStringList unchangedTexts();
+
+}  // namespace klangor::lang

@@ -1,0 +1,26 @@
+#include "platform/session.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QSessionManager>
+#include <QWidget>
+
+namespace klangor {
+
+// Windows always has its desktop: nothing to choose.
+QString prepareDisplay() {
+    return {};
+}
+
+// Logging off or shutting down Windows ends the session: close the window the normal way, so
+// that its settings are saved while the program still may.
+void closeOnQuitRequests(QWidget* window) {
+    QPointer<QWidget> target(window);
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, window,
+                     [target](QSessionManager&) {
+                         if (target)
+                             target->close();
+                     });
+}
+
+}  // namespace klangor

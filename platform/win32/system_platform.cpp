@@ -1,0 +1,60 @@
+// The real operations of a Windows build: Qt where Qt serves every system, the Win32 calls of
+// this folder for power, shell and monitor.
+
+#include "platform/null_parts.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_basics.h"
+#include "platform/win32/win32_monitor.h"
+#include "platform/win32/win32_power.h"
+#include "platform/win32/win32_shell.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QWidget>
+
+Q_LOGGING_CATEGORY(lcWinPower, "klangor.power")
+Q_LOGGING_CATEGORY(lcWinShell, "klangor.shell")
+Q_LOGGING_CATEGORY(lcWinMonitor, "klangor.monitor")
+
+namespace klangor {
+
+namespace {
+
+/// Shell requests are owned by the main window; failures go to the log; results come back
+/// through the event loop.
+Win32Hooks qtHooks(const QLoggingCategory& (*category)()) {
+    Win32Hooks hooks;
+    hooks.owner = []() -> HWND {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("Form1"))
+                return reinterpret_cast<HWND>(w->winId());
+        return nullptr;
+    };
+    hooks.log = [category](const std::string& message) {
+        qCWarning(category).noquote() << QString::fromStdString(message);
+    };
+    hooks.post = [](std::function<void()> f) {
+        QMetaObject::invokeMethod(qApp, std::move(f), Qt::QueuedConnection);
+    };
+    return hooks;
+}
+
+}  // namespace
+
+Platform makeSystemPlatform() {
+    Platform p;
+    p.clock = std::make_shared<SystemClock>();
+    p.sleeper = std::make_shared<ThreadSleeper>();
+    p.window = std::make_shared<QtWindowOps>();
+    p.sound = std::make_shared<NullSoundPlayer>();
+    p.shell = std::make_shared<Win32Shell>(qtHooks(lcWinShell));
+    p.power = std::make_shared<Win32Power>(qtHooks(lcWinPower));
+    p.monitor = std::make_shared<Win32Monitor>(qtHooks(lcWinMonitor));
+    p.locale = std::make_shared<QtLocaleInfo>();
+    p.settings = std::make_shared<NullSettingsStore>();
+    p.files = std::make_shared<QtFileChooser>();
+    p.notifier = std::make_shared<NullNotifier>();
+    return p;
+}
+
+}  // namespace klangor

@@ -1,0 +1,13 @@
+#include "platform/win32/win32_calls.h"
+
+namespace klangor {
+
+Win32Calls systemWin32Calls() {
+    return Win32Calls{
+        &::ShellExecuteW,         &::GetCurrentProcess,     &::OpenProcessToken,
+        &::LookupPrivilegeValueW, &::AdjustTokenPrivileges, &::GetLastError,
+        &::ExitWindowsEx,         &::CloseHandle,           &::SendMessageW,
+    };
+}
+
+}  // namespace klangor

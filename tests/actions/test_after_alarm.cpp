@@ -1,0 +1,257 @@
+// The after-alarm action list and DoShutAction, with fake platform operations.
+
+#include "app/form1.h"
+#include "fakes/fake_platform.h"
+#include "fakes/form_access.h"
+
+#include "platform/qt/qt_shell.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using klangor::PowerAction;
+using namespace klangor::fakes;
+
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+namespace {
+
+const QStringList kEnglishActions = {"( no action )", "Lock",      "Sleep",          "Hibernate",
+                                     "Restart",       "Shut down", "Execute Command"};
+
+/// The form as the user meets it: shown, in English, with the seven actions.
+void prepare(TForm1& form) {
+    form.SetLanguage();
+    if (form.CheckBox3->count() != kEnglishActions.size()) {
+        // The text table is not built in yet: put in the entries it installs.
+        form.CheckBox3->clear();
+        form.CheckBox3->addItems(kEnglishActions);
+        form.CheckBox3->setCurrentIndex(0);
+    }
+}
+
+/// The user picks entry `index` in the list (as a mouse click in the open list does).
+void choose(QComboBox* list, int index) {
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+/// Records, with each power request, how many times the settings had been saved by then.
+class OrderedPower final : public klangor::Power {
+public:
+    explicit OrderedPower(FakeSettingsStore* settings) : settings_(settings) {}
+    void request(PowerAction action, std::function<void(bool)> done) override {
+        requests.push_back({action, settings_->saves});
+        if (done)
+            done(result);
+    }
+    std::vector<std::pair<PowerAction, int>> requests;
+    bool result = true;
+
+private:
+    FakeSettingsStore* settings_;
+};
+
+}  // namespace
+
+class TestAfterAlarm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void executeCommandAsksForAFile_data() {
+        QTest::addColumn<std::optional<QString>>("answer");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("picked") << std::optional<QString>("/home/u/My Music/wake up.mp3") << 6
+                                << "/home/u/My Music/wake up.mp3";
+        QTest::newRow("cancelled") << std::optional<QString>() << 0 << "Execute Command";
+        QTest::newRow("nothing picked") << std::optional<QString>("") << 0 << "Execute Command";
+    }
+
+    void executeCommandAsksForAFile() {
+        QFETCH(std::optional<QString>, answer);
+        QFETCH(int, index);
+        QFETCH(QString, entry);
+        Fakes fakes;
+        fakes.files->answers.push_back(answer);
+        TForm1 form(fakes.platform());
+        prepare(form);
+        choose(form.CheckBox3, 6);
+        QCOMPARE(fakes.files->asked, 1);
+        QCOMPARE(form.CheckBox3->currentIndex(), index);
+        QCOMPARE(form.CheckBox3->itemText(6), entry);
+        QCOMPARE(form.CheckBox3->count(), 7);
+    }
+
+    // Through the keyboard as a user would: End jumps to the last entry.
+    void keyboardChoiceAsksToo() {
+        Fakes fakes;
+        fakes.files->answers.push_back(QStringLiteral("/opt/tool"));
+        TForm1 form(fakes.platform());
+        prepare(form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.CheckBox3->setFocus();
+        QTest::keyClick(form.CheckBox3, Qt::Key_End);
+        QCOMPARE(fakes.files->asked, 1);
+        QCOMPARE(form.CheckBox3->currentText(), QStringLiteral("/opt/tool"));
+    }
+
+    void choosingAgainReplacesThePath() {
+        Fakes fakes;
+        fakes.files->answers = {QStringLiteral("/a/first"), QStringLiteral("/b/second"),
+                                QStringLiteral("/c/third"), std::nullopt};
+        TForm1 form(fakes.platform());
+        prepare(form);
+        choose(form.CheckBox3, 6);
+        QCOMPARE(form.CheckBox3->itemText(6), QStringLiteral("/a/first"));
+        choose(form.CheckBox3, 2);  // another entry: no dialog
+        QCOMPARE(fakes.files->asked, 1);
+        choose(form.CheckBox3, 6);
+        QCOMPARE(form.CheckBox3->itemText(6), QStringLiteral("/b/second"));
+        choose(form.CheckBox3, 6);  // the same entry once more offers the dialog again
+        QCOMPARE(form.CheckBox3->itemText(6), QStringLiteral("/c/third"));
+        QCOMPARE(form.CheckBox3->currentIndex(), 6);
+        choose(form.CheckBox3, 6);  // and a cancel then means no action
+        QCOMPARE(form.CheckBox3->currentIndex(), 0);
+        QCOMPARE(fakes.files->asked, 4);
+    }
+
+    // Rebuilding the list or restoring a choice is not the user choosing: no dialog pops up.
+    void programmaticChangesAskNothing() {
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        prepare(form);
+        form.CheckBox3->setCurrentIndex(6);
+        form.CheckBox3->setCurrentIndex(0);
+        form.SetLanguage();
+        QCOMPARE(fakes.files->asked, 0);
+    }
+
+    void doShutAction_data() {
+        QTest::addColumn<int>("shut");
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<std::vector<PowerAction>>("power");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<bool>("saves");
+        const QString path = QStringLiteral("/home/u/a b; touch x.sh");
+        QTest::newRow("lock") << 1 << "Lock" << std::vector{PowerAction::Lock} << "" << false;
+        QTest::newRow("sleep") << 2 << "Sleep" << std::vector{PowerAction::Suspend} << "" << true;
+        QTest::newRow("hibernate")
+            << 3 << "Hibernate" << std::vector{PowerAction::Hibernate} << "" << true;
+        QTest::newRow("restart") << 4 << "Restart" << std::vector{PowerAction::Reboot} << ""
+                                 << true;
+        QTest::newRow("shut down")
+            << 5 << "Shut down" << std::vector{PowerAction::PowerOff} << "" << true;
+        QTest::newRow("execute") << 6 << path << std::vector<PowerAction>{} << path << false;
+        QTest::newRow("execute, no path") << 6 << "" << std::vector<PowerAction>{} << "" << false;
+        QTest::newRow("none") << 0 << "( no action )" << std::vector<PowerAction>{} << "" << false;
+        QTest::newRow("none taken") << -1 << "" << std::vector<PowerAction>{} << "" << false;
+        QTest::newRow("out of range") << 7 << "/bin/x" << std::vector<PowerAction>{} << "" << false;
+    }
+
+    void doShutAction() {
+        QFETCH(int, shut);
+        QFETCH(QString, exec);
+        QFETCH(std::vector<PowerAction>, power);
+        QFETCH(QString, opened);
+        QFETCH(bool, saves);
+        Fakes fakes;
+        auto ordered = std::make_shared<OrderedPower>(fakes.settings.get());
+        ordered->result = false;  // refused: stays silent
+        fakes.shell->result = false;
+        auto platform = fakes.platform();
+        platform.power = ordered;
+        TForm1 form(platform);
+        prepare(form);
+        const bool settingsSave = [&] {
+            // Whether SaveSettings writes through the store in this build.
+            Fakes probe;
+            TForm1 f(probe.platform());
+            f.SaveSettings();
+            return probe.settings->saves > 0;
+        }();
+
+        TForm1Access::shut(form) = shut;
+        TForm1Access::exec(form) = exec;
+        form.DoShutAction();
+
+        std::vector<PowerAction> requested;
+        for (const auto& [action, savesBefore] : ordered->requests) {
+            requested.push_back(action);
+            if (settingsSave)
+                QCOMPARE(savesBefore > 0, saves);  // saved before, never after
+        }
+        QCOMPARE(requested, power);
+        const std::vector<std::string> expectedOpen =
+            opened.isEmpty() ? std::vector<std::string>{}
+                             : std::vector<std::string>{opened.toStdString()};
+        QCOMPARE(fakes.shell->opened, expectedOpen);
+        for (QWidget* w : QApplication::topLevelWidgets())  // no message of any kind
+            QVERIFY(!w->isVisible());
+    }
+
+    // The whole way from the list to the system: the picked file runs as itself, whatever its
+    // name holds, and no shell ever reads the name.
+    void executeRunsExactlyThePickedFile() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString script = dir.filePath(QStringLiteral("Komut Çalıştır \"a b\"; touch x.sh"));
+        const QString marker = dir.filePath(QStringLiteral("ran"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nprintf '%s' \"$0\" > '" + marker.toUtf8() + ".tmp' && mv '" +
+                marker.toUtf8() + ".tmp' '" + marker.toUtf8() + "'\n");
+        f.close();
+        QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner));
+
+        Fakes fakes;
+        fakes.files->answers.push_back(script);
+        auto platform = fakes.platform();
+        platform.shell = std::make_shared<klangor::QtShell>();
+        TForm1 form(platform);
+        prepare(form);
+        choose(form.CheckBox3, 6);
+        TForm1Access::shut(form) = form.CheckBox3->currentIndex();
+        TForm1Access::exec(form) = form.CheckBox3->currentText();
+        form.DoShutAction();
+
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+        QFile m(marker);
+        QVERIFY(m.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(m.readAll()), script);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.sh"))));
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("x.sh"))));
+    }
+
+    // The action is read when the alarm fires: a choice made after Start is the one that runs.
+    void actionChosenAfterStartRuns() {
+        Fakes fakes;
+        fakes.files->answers.push_back(QStringLiteral("/srv/wake; up.sh"));
+        TForm1 form(fakes.platform());
+        prepare(form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.wwDBDateTimePicker1->setTime(fakes.clock->now().time().addSecs(60));
+        form.Button1Click();
+        if (!form.Timer1->isActive())
+            QSKIP("the alarm cycle is not built in yet");
+        choose(form.CheckBox3, 6);
+        fakes.clock->advanceMs(61000);
+        form.Timer1Timer();
+        QVERIFY(form.Timer2->isActive());
+        for (int tick = 0; tick < 5; ++tick) {
+            QVERIFY(fakes.shell->opened.empty());
+            fakes.clock->advanceMs(3000);
+            form.Timer2Timer();
+        }
+        QCOMPARE(fakes.shell->opened, std::vector<std::string>{"/srv/wake; up.sh"});
+        QVERIFY(fakes.power->requests.empty());
+    }
+};
+
+QTEST_MAIN(TestAfterAlarm)
+#include "test_after_alarm.moc"

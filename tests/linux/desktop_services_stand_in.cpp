@@ -1,0 +1,118 @@
+// Stands in for the login manager (system bus), the screen saver and the notification service
+// (session bus) in the D-Bus tests. Prints one line per method call it receives:
+//   <method> <object path> <arguments...>
+// and "ready" once its names are registered. Options choose which services exist and how they
+// answer:
+//   --login              org.freedesktop.login1 on the system bus
+//   --no-own-session     GetSessionByPID answers "no session for this process"
+//   --refuse             every login1 method except GetSessionByPID answers "access denied"
+//   --hang               login1 methods never answer
+//   --screensaver=PATH   org.freedesktop.ScreenSaver at PATH on the session bus
+//   --notifications      org.freedesktop.Notifications on the session bus
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+QString argText(const QVariant& v) {
+    if (v.canConvert<QStringList>() && v.metaType().id() == QMetaType::QStringList)
+        return QStringLiteral("[") + v.toStringList().join(QLatin1Char(',')) + QStringLiteral("]");
+    return v.toString();
+}
+
+void record(const QDBusMessage& msg) {
+    QStringList parts{msg.member(), msg.path()};
+    for (const QVariant& a : msg.arguments())
+        parts << argText(a);
+    std::printf("%s\n", parts.join(QLatin1Char(' ')).toUtf8().constData());
+    std::fflush(stdout);
+}
+
+class Service final : public QDBusVirtualObject {
+public:
+    enum class Answer { Yes, NoSession, Refuse, Hang };
+    explicit Service(Answer answer) : answer_(answer) {}
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& msg, const QDBusConnection& bus) override {
+        if (msg.interface().startsWith(QLatin1String("org.freedesktop.DBus")))
+            return false;
+        record(msg);
+        if (answer_ == Answer::Hang)
+            return true;  // the caller waits until its own time-out
+        if (msg.member() == QLatin1String("GetSessionByPID")) {
+            if (answer_ == Answer::NoSession)
+                bus.send(msg.createErrorReply(
+                    QStringLiteral("org.freedesktop.login1.NoSessionForPID"),
+                    QStringLiteral("PID does not belong to any known session")));
+            else
+                bus.send(msg.createReply(QVariant::fromValue(
+                    QDBusObjectPath(QStringLiteral("/org/freedesktop/login1/session/_31")))));
+            return true;
+        }
+        if (answer_ == Answer::Refuse) {
+            bus.send(msg.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
+                                          QStringLiteral("Permission denied")));
+            return true;
+        }
+        if (msg.member() == QLatin1String("Notify"))
+            bus.send(msg.createReply(QVariant::fromValue(7u)));
+        else
+            bus.send(msg.createReply());
+        return true;
+    }
+
+private:
+    Answer answer_;
+};
+
+bool serve(QDBusConnection bus, const QString& name, const QString& path, Service* service) {
+    return bus.registerVirtualObject(path, service, QDBusConnection::SubPath) &&
+           bus.registerService(name);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    auto has = [&](const char* opt) { return args.contains(QLatin1String(opt)); };
+    bool ok = true;
+
+    if (has("--login")) {
+        auto answer = has("--hang")             ? Service::Answer::Hang
+                      : has("--refuse")         ? Service::Answer::Refuse
+                      : has("--no-own-session") ? Service::Answer::NoSession
+                                                : Service::Answer::Yes;
+        auto* login = new Service(answer);
+        ok &= serve(QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
+                    QStringLiteral("/org/freedesktop/login1"), login);
+    }
+    for (const QString& a : args) {
+        if (!a.startsWith(QLatin1String("--screensaver=")))
+            continue;
+        auto* saver = new Service(Service::Answer::Yes);
+        ok &= serve(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.ScreenSaver"),
+                    a.section(QLatin1Char('='), 1), saver);
+    }
+    if (has("--notifications")) {
+        auto* notes = new Service(Service::Answer::Yes);
+        ok &= serve(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.Notifications"),
+                    QStringLiteral("/org/freedesktop/Notifications"), notes);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "stand-in: could not register on the test buses\n");
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return app.exec();
+}

@@ -1,0 +1,327 @@
+// The Linux power actions and notifications against private D-Bus daemons standing in for the
+// system and session buses, with a stand-in process for the login manager, the screen saver
+// and the notification service. Nothing here can reach the machine's real buses.
+
+#include "platform/linux/dbus_notifier.h"
+#include "platform/linux/logind_power.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/prctl.h>
+#include <csignal>
+#include <memory>
+#include <optional>
+
+using klangor::DBusNotifier;
+using klangor::LogindPower;
+using klangor::PowerAction;
+
+namespace {
+
+// Children die with the test, even when it crashes.
+void dieWithParent(QProcess& p) {
+    p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+/// A private bus daemon with no activatable services.
+class Bus {
+public:
+    ~Bus() {
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
+    bool start(const QString& dir, const QString& name) {
+        const QString config = dir + QLatin1Char('/') + name + QStringLiteral(".conf");
+        QFile f(config);
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        // A session-type bus with no service directories: nothing can be activated on it.
+        const QString socket = dir + QLatin1Char('/') + name + QStringLiteral(".socket");
+        f.write(
+            "<busconfig>\n"
+            "  <type>session</type>\n"
+            "  <listen>unix:path=" +
+            socket.toUtf8() +
+            "</listen>\n"
+            "  <auth>EXTERNAL</auth>\n"
+            "  <policy context=\"default\">\n"
+            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+            "    <allow eavesdrop=\"true\"/>\n"
+            "    <allow own=\"*\"/>\n"
+            "  </policy>\n"
+            "</busconfig>\n");
+        f.close();
+        dieWithParent(daemon_);
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address=1")});
+        if (!daemon_.waitForStarted(5000))
+            return false;
+        while (!daemon_.canReadLine())
+            if (!daemon_.waitForReadyRead(5000))
+                return false;
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        return !address_.isEmpty();
+    }
+    QString address() const { return address_; }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+/// The stand-in services process, and the calls it received.
+class StandIn {
+public:
+    explicit StandIn(const QStringList& options) {
+        dieWithParent(process_);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/desktop_services_stand_in"),
+            options);
+        ready_ = waitForLine() == QLatin1String("ready");
+    }
+    ~StandIn() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    bool ready() const { return ready_; }
+
+    /// The next call the services received, or nothing after a few seconds.
+    QString waitForLine(int ms = 10000) {
+        QElapsedTimer t;
+        t.start();
+        while (!process_.canReadLine() && t.elapsed() < ms)
+            process_.waitForReadyRead(100);
+        if (!process_.canReadLine())
+            return {};
+        return QString::fromUtf8(process_.readLine()).trimmed();
+    }
+    /// Every call received so far, after letting pending traffic arrive.
+    QStringList drain() {
+        QStringList lines;
+        process_.waitForReadyRead(200);
+        while (process_.canReadLine())
+            lines << QString::fromUtf8(process_.readLine()).trimmed();
+        return lines;
+    }
+
+private:
+    QProcess process_;
+    bool ready_ = false;
+};
+
+/// What a request's `done` said, if it said anything yet.
+struct Outcome {
+    std::shared_ptr<std::optional<bool>> result = std::make_shared<std::optional<bool>>();
+    std::function<void(bool)> callback() {
+        auto r = result;
+        return [r](bool ok) { *r = ok; };
+    }
+    bool wait(int ms = 15000) {
+        QElapsedTimer t;
+        t.start();
+        while (!result->has_value() && t.elapsed() < ms)
+            QTest::qWait(10);
+        return result->has_value();
+    }
+};
+
+const QString kPid = QString::number(QCoreApplication::applicationPid());
+
+}  // namespace
+
+class TestDesktopBus : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    Bus system_;
+    Bus session_;
+    bool noBus_ = false;
+
+private slots:
+    void initTestCase() {
+        // Run once more by CTest with no bus at all.
+        noBus_ = qEnvironmentVariableIsSet("KLANGOR_TEST_NO_BUS");
+        if (noBus_) {
+            qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket");
+            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/session_bus_socket");
+            return;
+        }
+        QVERIFY(dir_.isValid());
+        // Both buses must be ours before anything touches D-Bus: never the machine's own.
+        QVERIFY2(system_.start(dir_.path(), QStringLiteral("system")), "no dbus-daemon");
+        QVERIFY(session_.start(dir_.path(), QStringLiteral("session")));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", system_.address().toUtf8());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", session_.address().toUtf8());
+        QVERIFY(QDBusConnection::systemBus().isConnected());
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        QVERIFY(QDBusConnection::systemBus().baseService() !=
+                    QDBusConnection::sessionBus().baseService() ||
+                system_.address() != session_.address());
+    }
+
+    void init() {
+        if (noBus_ && QTest::currentTestFunction() != QLatin1String("noBusAtAll"))
+            QSKIP("this run has no bus");
+        if (!noBus_ && QTest::currentTestFunction() == QLatin1String("noBusAtAll"))
+            QSKIP("only in the run without a bus");
+    }
+
+    void managerActions_data() {
+        QTest::addColumn<PowerAction>("action");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("sleep") << PowerAction::Suspend << "Suspend /org/freedesktop/login1 false";
+        QTest::newRow("hibernate")
+            << PowerAction::Hibernate << "Hibernate /org/freedesktop/login1 false";
+        QTest::newRow("restart") << PowerAction::Reboot << "Reboot /org/freedesktop/login1 false";
+        QTest::newRow("shut down")
+            << PowerAction::PowerOff << "PowerOff /org/freedesktop/login1 false";
+    }
+
+    void managerActions() {
+        QFETCH(PowerAction, action);
+        QFETCH(QString, call);
+        StandIn services({QStringLiteral("--login")});
+        QVERIFY(services.ready());
+        LogindPower power;
+        Outcome out;
+        power.request(action, out.callback());
+        QVERIFY(!out.result->has_value());  // reported later, never from inside request()
+        QVERIFY(out.wait());
+        QCOMPARE(**out.result, true);
+        QCOMPARE(services.drain(), QStringList{call});
+    }
+
+    void refusedActionReportsFalse() {
+        StandIn services({QStringLiteral("--login"), QStringLiteral("--refuse")});
+        QVERIFY(services.ready());
+        LogindPower power;
+        Outcome out;
+        power.request(PowerAction::PowerOff, out.callback());
+        QVERIFY(out.wait());
+        QCOMPARE(**out.result, false);
+        QCOMPARE(services.drain(), QStringList{"PowerOff /org/freedesktop/login1 false"});
+    }
+
+    void lock_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QStringList>("calls");
+        const QString find = QStringLiteral("GetSessionByPID /org/freedesktop/login1 ") + kPid;
+        QTest::newRow("own session")
+            << QStringList{"--login", "--screensaver=/org/freedesktop/ScreenSaver"} << true
+            << QStringList{find, "Lock /org/freedesktop/login1/session/_31"};
+        QTest::newRow("started outside a session")
+            << QStringList{"--login", "--no-own-session"} << true
+            << QStringList{find, "Lock /org/freedesktop/login1/session/auto"};
+        QTest::newRow("login manager refuses")
+            << QStringList{"--login", "--refuse", "--screensaver=/org/freedesktop/ScreenSaver"}
+            << true
+            << QStringList{find, "Lock /org/freedesktop/login1/session/_31",
+                           "Lock /org/freedesktop/ScreenSaver"};
+        QTest::newRow("no login manager, older screen saver path")
+            << QStringList{"--screensaver=/ScreenSaver"} << true
+            << QStringList{"Lock /ScreenSaver"};
+        QTest::newRow("nobody can lock")
+            << QStringList{"--login", "--refuse"} << false
+            << QStringList{find, "Lock /org/freedesktop/login1/session/_31"};
+    }
+
+    void lock() {
+        QFETCH(QStringList, options);
+        QFETCH(bool, ok);
+        QFETCH(QStringList, calls);
+        StandIn services(options);
+        QVERIFY(services.ready());
+        LogindPower power;
+        Outcome out;
+        power.request(PowerAction::Lock, out.callback());
+        QVERIFY(out.wait());
+        QCOMPARE(**out.result, ok);
+        QCOMPARE(services.drain(), calls);
+    }
+
+    // No login manager on the bus, or one that never answers: the request returns at once,
+    // the event loop keeps running, and `done` hears false in bounded time.
+    void missingOrSilentServiceKeepsTheLoopRunning_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<PowerAction>("action");
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("missing, power off") << QStringList{} << PowerAction::PowerOff << false;
+        QTest::newRow("missing, lock") << QStringList{} << PowerAction::Lock << false;
+        QTest::newRow("silent, power off")
+            << QStringList{"--login", "--hang"} << PowerAction::PowerOff << true;
+        QTest::newRow("silent, lock")
+            << QStringList{"--login", "--hang"} << PowerAction::Lock << true;
+    }
+
+    void missingOrSilentServiceKeepsTheLoopRunning() {
+        QFETCH(QStringList, options);
+        QFETCH(PowerAction, action);
+        QFETCH(bool, silent);
+        std::optional<StandIn> services;
+        if (!options.isEmpty()) {
+            services.emplace(options);
+            QVERIFY(services->ready());
+        }
+        int ticks = 0;
+        QTimer heartbeat;
+        connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+        heartbeat.start(20);
+
+        LogindPower power(/*timeoutMs=*/500);
+        Outcome out;
+        QElapsedTimer returned;
+        returned.start();
+        power.request(action, out.callback());
+        QVERIFY(returned.elapsed() < 2000);
+        QVERIFY(!out.result->has_value());
+        QVERIFY(out.wait(10000));
+        QCOMPARE(**out.result, false);
+        // A silent service takes at least one time-out (500 ms): the 20 ms heartbeat went on.
+        if (silent)
+            QVERIFY2(ticks >= 5, "the event loop stood still while waiting");
+    }
+
+    void notification() {
+        StandIn services({QStringLiteral("--notifications")});
+        QVERIFY(services.ready());
+        DBusNotifier notifier;
+        notifier.notify(QStringLiteral("Klangor alarm"), QStringLiteral("Tea; don't forget"));
+        QCOMPARE(services.waitForLine(),
+                 QStringLiteral("Notify /org/freedesktop/Notifications Klangor 0  Klangor alarm "
+                                "Tea; don't forget []  -1"));
+    }
+
+    void notificationWithoutService() {
+        DBusNotifier notifier;
+        QElapsedTimer t;
+        t.start();
+        notifier.notify(QStringLiteral("title"), QStringLiteral("body"));
+        QVERIFY(t.elapsed() < 2000);
+        QTest::qWait(300);  // the error reply arrives and is only logged
+    }
+
+    void noBusAtAll() {
+        LogindPower power(500);
+        for (PowerAction action : {PowerAction::Lock, PowerAction::PowerOff}) {
+            Outcome out;
+            power.request(action, out.callback());
+            QVERIFY(!out.result->has_value());
+            QVERIFY(out.wait(5000));
+            QCOMPARE(**out.result, false);
+        }
+        DBusNotifier().notify(QStringLiteral("title"), QStringLiteral("body"));
+        QTest::qWait(100);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopBus)
+#include "test_desktop_bus.moc"

@@ -1,0 +1,68 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+// The real program, ended the ways a desktop ends programs: each way saves the settings.
+class TestQuitSaves : public QObject {
+    Q_OBJECT
+
+private slots:
+    void signalSaves_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void signalSaves() {
+        QFETCH(int, signal);
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        const QString file = config.filePath(QStringLiteral("Vostrel/klangor2.conf"));
+        QVERIFY(QDir().mkpath(config.filePath(QStringLiteral("Vostrel"))));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[General]\nlang=TR\nxMinutes=33\nsalarm=2\nchkTwo=1\nleftover=x\n");
+        }
+
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(KLANGOR_BINARY), {});
+        QVERIFY(program.waitForStarted());
+
+        // Ready once the program catches the signal (it does so just before its window shows);
+        // a signal sent earlier would end it the hard way.
+        const QString status = QStringLiteral("/proc/%1/status").arg(program.processId());
+        const auto catches = [&]() -> bool {
+            QFile f(status);
+            if (!f.open(QIODevice::ReadOnly))
+                return false;
+            for (const QByteArray& line : f.readAll().split('\n'))
+                if (line.startsWith("SigCgt:"))
+                    return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1U;
+            return false;
+        };
+        QVERIFY(QTest::qWaitFor(catches, 60000));
+        QVERIFY(::kill(static_cast<pid_t>(program.processId()), signal) == 0);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()),
+                 QStringLiteral("[General]\nchkTurnOff=0\nchkTwo=1\nlang=TR\nsalarm=2\n"
+                                "sxMinutes=0\nsxMinutes2=0\nxMinutes=33\nxMinutes2=5\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuitSaves)
+#include "test_quit_saves.moc"
