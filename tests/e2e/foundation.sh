@@ -32,6 +32,17 @@ grep -q _NET_WM_ACTION_MINIMIZE <<<"$actions" || fail "the window cannot be mini
 icons=$(xprop -id "$WIN" _NET_WM_ICON)
 [[ "$icons" == *"Icon (32 x 32)"* ]] || fail "the window has no 32 px icon"
 
+# It opens in the middle of the screen (its frame, as the window manager draws it, is centred).
+read -r left right top bottom < <(xprop -id "$WIN" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+info=$(xwininfo -id "$WIN")
+x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+read -r sw sh < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
+dx=$(((x - left) * 2 + left + 368 + right - sw))
+dy=$(((y - top) * 2 + top + 345 + bottom - sh))
+[ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ] \
+    || fail "window at $x,$y on a ${sw}x$sh screen is not centred (off by $((dx / 2)),$((dy / 2)))"
+
 # Asking the window manager to resize or maximise changes nothing.
 geometry() { xdotool getwindowgeometry "$WIN" | sed -n 's/.*Geometry: //p'; }
 [ "$(geometry)" = "368x345" ] || fail "initial size $(geometry)"
