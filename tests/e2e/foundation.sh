@@ -43,22 +43,42 @@ dy=$(((y - top) * 2 + top + 345 + bottom - sh))
 [ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ] \
     || fail "window at $x,$y on a ${sw}x$sh screen is not centred (off by $((dx / 2)),$((dy / 2)))"
 
-# Asking the window manager to resize or maximise changes nothing.
-geometry() { xdotool getwindowgeometry "$WIN" | sed -n 's/.*Geometry: //p'; }
-[ "$(geometry)" = "368x345" ] || fail "initial size $(geometry)"
-xdotool windowsize "$WIN" 600 500
-xdotool windowstate --add MAXIMIZED_VERT,MAXIMIZED_HORZ "$WIN" 2>/dev/null || true
-sleep 1
-[ "$(geometry)" = "368x345" ] || fail "the window was resized to $(geometry)"
-! has_state "$WIN" _NET_WM_STATE_MAXIMIZED || fail "the window was maximised"
-
-# Another program's window over ours, with the focus: ours stays on top.
-xmessage -geometry 500x400+400+200 -title e2e-other-program "another program" 2>/dev/null &
+# A user's gestures to maximise and resize: a double click on the title bar, and openbox's
+# Alt + right-button drag. Tried first on another program's window, which they do change, then
+# on ours, which they must not.
+xmessage -geometry 300x200+20+20 -title e2e-other-program "another program" 2>/dev/null &
 other_pid=$!
 track "$other_pid"
 wait_until 20 "the other window" xdotool search --name '^e2e-other-program$'
 other=$(xdotool search --name '^e2e-other-program$' | head -n1)
 wait_until 10 "the other window to be mapped" is_viewable "$other"
+geometry() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'; }
+double_click_title() {
+    xdotool mousemove --window "$1" 60 -10 sleep 0.1 click --repeat 2 --delay 80 1
+}
+alt_drag_resize() {
+    xdotool mousemove --window "$1" 100 100 keydown alt sleep 0.1 mousedown 3 sleep 0.1 \
+        mousemove_relative 60 60 sleep 0.1 mousemove_relative 60 60 sleep 0.1 mouseup 3 keyup alt
+}
+double_click_title "$other"
+wait_until 10 "the control window to maximise" has_state "$other" _NET_WM_STATE_MAXIMIZED
+double_click_title "$other" # and back
+wait_until 10 "the control window to unmaximise" lacks_state "$other" _NET_WM_STATE_MAXIMIZED
+before=$(geometry "$other")
+alt_drag_resize "$other"
+changed_size() { [ "$(geometry "$other")" != "$before" ]; }
+wait_until 10 "the control window to be resized" changed_size
+
+[ "$(geometry "$WIN")" = "368x345" ] || fail "initial size $(geometry "$WIN")"
+double_click_title "$WIN"
+alt_drag_resize "$WIN"
+xdotool windowsize "$WIN" 600 500
+sleep 1
+[ "$(geometry "$WIN")" = "368x345" ] || fail "the window was resized to $(geometry "$WIN")"
+lacks_state "$WIN" _NET_WM_STATE_MAXIMIZED || fail "the window was maximised"
+
+# Another program's window over ours, with the focus: ours stays on top.
+xdotool windowmove "$other" 400 200
 activate "$other"
 wait_until 10 "the other window to take the focus" is_active "$other"
 above_other() {
