@@ -18,6 +18,11 @@ start_klangor
 name=$(window_name "$WIN")
 [ "$name" = "$TITLE" ] || fail "window title is \"$name\", expected \"$TITLE\""
 
+# The desktop entry finds its window by class (a menu's start-up feedback, a dock's grouping).
+wm_class=$(xprop -id "$WIN" WM_CLASS)
+entry_class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../dist/klangor.desktop")
+[[ "$wm_class" == *"\"$entry_class\""* ]] || fail "WM_CLASS $wm_class lacks the entry's $entry_class"
+
 wait_until 10 "_NET_WM_STATE_ABOVE" has_state "$WIN" _NET_WM_STATE_ABOVE
 hints=$(xprop -id "$WIN" WM_NORMAL_HINTS)
 min=$(sed -n 's/.*program specified minimum size: \([0-9]* by [0-9]*\).*/\1/p' <<<"$hints")
