@@ -5,6 +5,7 @@
 #include "platform/qt/qt_basics.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_sound_player.h"
 
 namespace klangor {
 
@@ -13,7 +14,7 @@ Platform makeSystemPlatform() {
     p.clock = std::make_shared<SystemClock>();
     p.sleeper = std::make_shared<ThreadSleeper>();
     p.window = std::make_shared<QtWindowOps>();
-    p.sound = std::make_shared<NullSoundPlayer>();
+    p.sound = std::make_shared<QtSoundPlayer>();
     p.shell = std::make_shared<QtShell>();
     p.power = std::make_shared<LogindPower>();
     p.monitor = std::make_shared<NullMonitor>();

@@ -1,0 +1,94 @@
+#include "platform/qt/qt_sound_player.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QSoundEffect>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcSound, "klangor.sound")
+
+namespace klangor {
+
+// Owns the effects; every call runs on the sound thread.
+class QtSoundPlayer::Engine final : public QObject {
+public:
+    void play(const QString& key, const QUrl& source) {
+        if (!idle_.contains(key)) {
+            // An idle effect per recording holds its sample in Qt's cache, so that every later
+            // effect for it is ready at once.
+            auto* keeper = new QSoundEffect(this);
+            watch(keeper, "could not load");
+            keeper->setSource(source);
+            idle_.insert(key, keeper);
+        }
+        // WORKAROUND: Qt 6.4 plays a reused QSoundEffect only now and then; a fresh one per
+        // play comes out every time. Deleting the previous one stops it: one sound at a time,
+        // and playing the same sound again starts it from the beginning.
+        delete current_;
+        current_ = new QSoundEffect(this);
+        watch(current_, "could not play");
+        current_->setSource(source);
+        current_->play();  // without a sound server it reports playing forever: never wait
+    }
+
+private:
+    void watch(QSoundEffect* effect, const char* what) {
+        connect(effect, &QSoundEffect::statusChanged, this, [effect, what] {
+            if (effect->status() == QSoundEffect::Error)
+                qCWarning(lcSound) << what << effect->source().toString();
+        });
+    }
+
+    QHash<QString, QSoundEffect*> idle_;
+    QSoundEffect* current_ = nullptr;
+};
+
+QtSoundPlayer::~QtSoundPlayer() {
+    if (!engine_)
+        return;
+    // The effects are deleted on their own thread while it still runs, and the clean-up that
+    // their deletion posts there is carried out before the thread ends.
+    QMetaObject::invokeMethod(
+        engine_,
+        [engine = engine_] {
+            delete engine;
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    thread_.wait();
+}
+
+QUrl QtSoundPlayer::sourceOf(const QString& name) {
+    const QString key = name.toLower();
+    const bool plain = !key.isEmpty() && std::all_of(key.begin(), key.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+    });
+    const QString path = QStringLiteral(":/sounds/%1.wav").arg(key);
+    if (!plain || !QFileInfo::exists(path))
+        return {};
+    return QUrl(QStringLiteral("qrc") + path);
+}
+
+void QtSoundPlayer::play(const QString& name) {
+    const QUrl source = sourceOf(name);
+    if (source.isEmpty()) {
+        qCWarning(lcSound) << "no built-in sound named" << name;
+        return;
+    }
+    if (!engine_) {
+        engine_ = new Engine;
+        engine_->moveToThread(&thread_);
+        thread_.setObjectName(QStringLiteral("klangor sound"));
+        thread_.start();
+    }
+    const QString key = name.toLower();
+    QMetaObject::invokeMethod(
+        engine_, [engine = engine_, key, source] { engine->play(key, source); },
+        Qt::QueuedConnection);
+}
+
+}  // namespace klangor

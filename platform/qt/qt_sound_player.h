@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/sound_player.h"
+
+#include <QThread>
+#include <QUrl>
+
+namespace klangor {
+
+/// Plays the built-in recordings, carried as Qt resources under :/sounds/<name>.wav, with
+/// QSoundEffect on a thread of its own. play() only posts the request there and returns: the
+/// sound comes out even while the calling (user-interface) thread sleeps, and nothing ever
+/// waits for a sound to end, with or without a sound server.
+class QtSoundPlayer final : public SoundPlayer {
+public:
+    /// Starts nothing and reads nothing yet: the sound thread starts with the first play, and
+    /// each recording is read when it is first played and then stays cached.
+    QtSoundPlayer() = default;
+    ~QtSoundPlayer() override;
+    QtSoundPlayer(const QtSoundPlayer&) = delete;
+    QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
+
+    void play(const QString& name) override;
+
+private:
+    class Engine;
+    static QUrl sourceOf(const QString& name);
+
+    QThread thread_;
+    Engine* engine_ = nullptr;  // lives in thread_
+};
+
+}  // namespace klangor
