@@ -4,6 +4,8 @@
 #include "platform/null_parts.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_basics.h"
+#include "platform/qt/qt_settings_store.h"
+#include "platform/qt/qt_sound_player.h"
 #include "platform/win32/win32_monitor.h"
 #include "platform/win32/win32_power.h"
 #include "platform/win32/win32_shell.h"
@@ -46,12 +48,12 @@ Platform makeSystemPlatform() {
     p.clock = std::make_shared<SystemClock>();
     p.sleeper = std::make_shared<ThreadSleeper>();
     p.window = std::make_shared<QtWindowOps>();
-    p.sound = std::make_shared<NullSoundPlayer>();
+    p.sound = std::make_shared<QtSoundPlayer>();
     p.shell = std::make_shared<Win32Shell>(qtHooks(lcWinShell));
     p.power = std::make_shared<Win32Power>(qtHooks(lcWinPower));
     p.monitor = std::make_shared<Win32Monitor>(qtHooks(lcWinMonitor));
     p.locale = std::make_shared<QtLocaleInfo>();
-    p.settings = std::make_shared<NullSettingsStore>();
+    p.settings = std::make_shared<QtSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();
     p.notifier = std::make_shared<NullNotifier>();
     return p;
