@@ -100,6 +100,10 @@ private:
     void setUpSounds();
     void setUpLanguage();
 
+    // alarm/alarm_cycle.cpp: Button1Click's work. Arms the alarm for `deadline`, or, when it is
+    // invalid, for the next occurrence of the picker's time of day; stops an armed alarm.
+    void startOrStopAlarm(const QDateTime& deadline);
+
     friend struct TForm1Access;  // tests reach the private fields through this
 
     klangor::Platform platform_;

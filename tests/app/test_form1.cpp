@@ -77,6 +77,44 @@ private slots:
         QCOMPARE(fakes.window->drags, drags ? 1 : 0);
     }
 
+    // The window sees F5 and F1 before the focused control, even an edit box that takes keys.
+    void functionKeysFromAFocusedEditBox_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* n : {"ComboBox1", "wwDBDateTimePicker1", "se_minute", "Button2"})
+            QTest::newRow(n) << QString::fromLatin1(n);
+    }
+
+    void functionKeysFromAFocusedEditBox() {
+        QFETCH(QString, name);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* w = form.findChild<QWidget*>(name);
+        QVERIFY(w);
+        if (name == QLatin1String("se_minute"))
+            form.BitBtn1Click();
+        w->show();
+        w->setFocus();
+        QCOMPARE(QApplication::focusWidget(), w);
+        const QString note = form.ComboBox1->toPlainText();
+
+        QTest::keyClick(w, Qt::Key_F5);  // start
+        QCOMPARE(form.Button1->text(), QStringLiteral("Stop"));
+        QVERIFY(form.Timer1->isActive());
+        QVERIFY(form.Panel2->isHidden());
+        QTest::keyClick(w, Qt::Key_F1);  // the panel does not open while armed
+        QVERIFY(form.Panel2->isHidden());
+        QTest::keyClick(w, Qt::Key_F5);  // stop
+        QCOMPARE(form.Button1->text(), QStringLiteral("Start"));
+        QVERIFY(!form.Timer1->isActive());
+        QTest::keyClick(w, Qt::Key_F1);  // open the panel
+        QVERIFY(!form.Panel2->isHidden());
+        QTest::keyClick(form.se_hour, Qt::Key_F1);  // and close it from inside
+        QVERIFY(form.Panel2->isHidden());
+        QCOMPARE(form.ComboBox1->toPlainText(), note);
+    }
+
     void questionMarkOpensHomePage() {
         Fakes fakes;
         TForm1 form(fakes.platform());

@@ -1,0 +1,70 @@
+#include "alarm/alarm_time.h"
+
+#include "app/form1.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+namespace klangor::alarm {
+
+QString timeFormatWithoutZone(const QString& localeFormat) {
+    // Drop the unquoted "t" letters; quoted text ('ч') is literal and stays.
+    QString out;
+    bool quoted = false;
+    for (const QChar c : localeFormat) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        out += c;
+    }
+    // A zone in brackets, "H:mm:ss (t)", leaves empty brackets behind.
+    out.remove(QStringLiteral("()"));
+    out.remove(QStringLiteral("[]"));
+    out = out.simplified();
+    return out.isEmpty() ? QStringLiteral("HH:mm:ss") : out;
+}
+
+QString longTimeFormat() {
+    return timeFormatWithoutZone(QLocale().timeFormat(QLocale::LongFormat));
+}
+
+namespace {
+
+// The local date and time `time` on `date`. A time inside a daylight-saving gap does not exist on
+// that day (Qt gives an invalid value, which would ring at once): take the first minute after
+// the gap instead.
+QDateTime localAt(const QDate& date, const QTime& time) {
+    constexpr qint64 kDayMs = 86'400'000;
+    QDateTime at(date, time);
+    for (int minutes = 1; !at.isValid() && minutes <= 24 * 60; ++minutes) {
+        const qint64 ms = time.msecsSinceStartOfDay() + minutes * 60'000LL;
+        at = QDateTime(date.addDays(ms / kDayMs),
+                       QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % kDayMs)));
+    }
+    return at;
+}
+
+}  // namespace
+
+QDateTime nextOccurrence(const QDateTime& now, const QTime& timeOfDay) {
+    const QDateTime today = localAt(now.date(), timeOfDay);
+    return today > now ? today : localAt(now.date().addDays(1), timeOfDay);
+}
+
+int nextTickMs(qint64 msLeft) {
+    if (msLeft <= 0)
+        return 0;
+    const auto toBoundary = static_cast<int>(msLeft % 500);
+    return toBoundary == 0 ? 500 : toBoundary;
+}
+
+QString remainingText(qint64 msLeft) {
+    const qint64 seconds = std::max<qint64>(msLeft, 0) / 1000;
+    const auto part = [](qint64 n) { return TwoDigits(QString::number(n)); };
+    return part(seconds / 3600) + QLatin1Char(':') + part(seconds / 60 % 60) + QLatin1Char(':') +
+           part(seconds % 60);
+}
+
+}  // namespace klangor::alarm

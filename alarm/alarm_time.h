@@ -1,0 +1,32 @@
+#pragma once
+
+// Time arithmetic of the alarm, kept apart from the window so that it can be checked on its own.
+
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+namespace klangor::alarm {
+
+/// The display format of the time picker and the status labels: the locale's long time format
+/// without its time-zone part, which would show "UTC" and block typing in the hour field.
+QString timeFormatWithoutZone(const QString& localeFormat);
+
+/// The user's long time format without its time-zone part.
+QString longTimeFormat();
+
+/// The next moment after `now` at which the clock shows `timeOfDay`: today if that is later than
+/// now, otherwise tomorrow. On a day where that time falls in a daylight-saving gap, the first
+/// minute after the gap.
+QDateTime nextOccurrence(const QDateTime& now, const QTime& timeOfDay);
+
+/// The interval until the next alarm tick when `msLeft` milliseconds remain: at most 500 ms, and
+/// chosen so that the ticks fall on whole half-seconds before the deadline, one of them on the
+/// deadline itself. 0 (tick at once) when the deadline has come.
+int nextTickMs(qint64 msLeft);
+
+/// The remaining time as hours:minutes:seconds, each part at least two digits, milliseconds
+/// dropped; hours are not wrapped at a day ("1015:59:59").
+QString remainingText(qint64 msLeft);
+
+}  // namespace klangor::alarm

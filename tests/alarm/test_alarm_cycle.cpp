@@ -1,0 +1,365 @@
+#include "alarm_fixture.h"
+
+#include <QAction>
+#include <QMenu>
+
+using klangor::test::A;
+using klangor::test::AlarmFixture;
+
+namespace {
+
+const QDate kToday(2026, 3, 2);
+
+QDateTime today(const QTime& t) {
+    return QDateTime(kToday, t);
+}
+
+}  // namespace
+
+class TestAlarmCycle : public QObject {
+    Q_OBJECT
+
+private slots:
+    void armAndStop_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("startCaption");
+        QTest::addColumn<QString>("stopCaption");
+        QTest::newRow("English") << "EN"
+                                 << "Start"
+                                 << "Stop";
+        QTest::newRow("Turkish") << "TR"
+                                 << "Horozu Kur"
+                                 << "Horozu Kes";
+    }
+    void armAndStop() {
+        QFETCH(QString, lang);
+        QFETCH(QString, startCaption);
+        QFETCH(QString, stopCaption);
+        AlarmFixture f(today(QTime(12, 0, 0, 250)));
+        A::lang(f.form) = lang;
+        f.form.Button1->setText(startCaption);
+        f.form.lblx->setText(QStringLiteral("00:42:00"));
+        A::shut(f.form) = 3;
+        A::exec(f.form) = QStringLiteral("old");
+
+        f.armFor(QTime(12, 30, 5, 700));  // milliseconds left over from a "now"
+        QCOMPARE(f.form.Button1->text(), stopCaption);
+        QVERIFY(f.armed());
+        QVERIFY(!f.form.wwDBDateTimePicker1->isEnabled());
+        QCOMPARE(f.fakes.window->minimizes, 1);
+        QVERIFY(f.form.isMinimized());
+        QCOMPARE(f.form.lblStart->text(), QStringLiteral("12:00:00"));
+        QCOMPARE(f.form.lblEnd->text(), QStringLiteral("12:30:05"));
+        QCOMPARE(A::startTime(f.form), QTime(12, 0, 0, 250));
+        QCOMPARE(A::endTime(f.form), QTime(12, 30, 5));
+        QCOMPARE(A::endAt(f.form), today(QTime(12, 30, 5)));
+        QCOMPARE(A::shut(f.form), -1);
+        QVERIFY(A::exec(f.form).isEmpty());
+
+        f.tick();
+        QCOMPARE(f.form.lblx->text(), QStringLiteral("00:30:04"));
+
+        f.form.Button1Click();  // stop
+        QCOMPARE(f.form.Button1->text(), startCaption);
+        QVERIFY(!f.armed());
+        QVERIFY(f.form.wwDBDateTimePicker1->isEnabled());
+        QCOMPARE(f.form.lblx->text(), QStringLiteral("00:30:04"));  // the last remaining time
+        QCOMPARE(f.form.lblEnd->text(), QStringLiteral("12:30:05"));
+
+        // A tick already on its way when the alarm stopped does nothing.
+        f.fakes.clock->set(today(QTime(13, 0)));
+        f.form.Timer1Timer();
+        QVERIFY(f.fakes.window->restores == 0);
+        QCOMPARE(f.form.Button1->text(), startCaption);
+    }
+
+    void firing_data() {
+        QTest::addColumn<bool>("sound");
+        QTest::addColumn<bool>("message");
+        QTest::addColumn<bool>("twice");
+        for (int bits = 0; bits < 8; ++bits) {
+            const bool sound = bits & 1, message = bits & 2, twice = bits & 4;
+            QTest::addRow("sound=%d message=%d twice=%d", sound, message, twice)
+                << sound << message << twice;
+        }
+    }
+    void firing() {
+        QFETCH(bool, sound);
+        QFETCH(bool, message);
+        QFETCH(bool, twice);
+        AlarmFixture f(today(QTime(12, 0)));
+        f.form.CheckBox1->setChecked(sound);
+        f.form.CheckBox2->setChecked(message);
+        f.form.chkTwo->setChecked(twice);
+        f.form.salarm->setCurrentIndex(2);
+        f.form.ComboBox1->setPlainText(QStringLiteral("Çayı unutma !"));
+        f.armFor(QTime(12, 0, 3));
+
+        f.tickUntilFired();
+        QVERIFY(!f.armed());
+        QCOMPARE(f.form.Button1->text(), QStringLiteral("Start"));
+        QVERIFY(f.form.wwDBDateTimePicker1->isEnabled());
+        QCOMPARE(f.form.wwDBDateTimePicker1->time(), QTime(12, 0, 3));  // rang on the dot
+        QCOMPARE(A::tmr(f.form), 5);
+        QCOMPARE(A::shut(f.form), 0);
+        QVERIFY(!f.form.Timer2->isActive());
+        QVERIFY(f.form.Button2->isHidden());
+
+        // The second sound comes two seconds after the first, and the window stays frozen.
+        QCOMPARE(f.fakes.sleeper->sleeps,
+                 (sound && twice) ? std::vector<int>{2000} : std::vector<int>{});
+        QStringList plays;
+        if (sound)
+            plays << QStringLiteral("notify");  // the third sound of the list
+        if (sound && twice)
+            plays << QStringLiteral("notify");
+        QCOMPARE(f.fakes.sound->played, plays);
+        QCOMPARE(f.fakes.window->restores, message ? 1 : 0);
+        QCOMPARE(f.form.isMinimized(), !message);
+        QCOMPARE(int(f.fakes.notifier->notes.size()), message ? 1 : 0);
+        if (message) {
+            QCOMPARE(f.fakes.notifier->notes.front().first, QStringLiteral("Klangor"));
+            QCOMPARE(f.fakes.notifier->notes.front().second, QStringLiteral("Çayı unutma !"));
+        }
+    }
+
+    void noSoundWithoutASelection() {
+        AlarmFixture f(today(QTime(12, 0)));
+        f.form.salarm->setCurrentIndex(-1);
+        f.form.chkTwo->setChecked(true);
+        f.armFor(QTime(12, 0, 1));
+        f.tickUntilFired();
+        QVERIFY(!f.armed());
+        QVERIFY(f.fakes.sound->played.isEmpty());
+        QCOMPARE(f.fakes.window->restores, 1);
+    }
+
+    void ticksLandOnTheDeadline_data() {
+        QTest::addColumn<int>("startMs");
+        QTest::addColumn<int>("lateMs");
+        QTest::newRow("armed on a whole second") << 0 << 0;
+        QTest::newRow("armed at an odd millisecond") << 123 << 0;
+        QTest::newRow("each tick 3 ms late") << 123 << 3;
+    }
+    void ticksLandOnTheDeadline() {
+        QFETCH(int, startMs);
+        QFETCH(int, lateMs);
+        AlarmFixture f(today(QTime(12, 0, 0, startMs)));
+        f.armFor(QTime(12, 0, 10));
+        QVERIFY(f.form.Timer1->interval() <= 500);
+        QCOMPARE(f.form.Timer1->timerType(), Qt::PreciseTimer);
+
+        const QStringList shown = f.tickUntilFired(lateMs);
+        // Rang no later than one tick's delay after its time, never early.
+        QVERIFY(f.now() >= today(QTime(12, 0, 10)));
+        QVERIFY2(f.now() <= today(QTime(12, 0, 10, lateMs)), qPrintable(f.now().toString()));
+        // The countdown went down a second at a time.
+        QCOMPARE(shown.first(), QStringLiteral("00:00:09"));
+        QCOMPARE(shown.last(), QStringLiteral("00:00:00"));
+        QCOMPARE(shown.size(), 10);
+    }
+
+    void graceRunsTheActionAtTheFifthTick() {
+        AlarmFixture f(today(QTime(12, 0)));
+        f.form.CheckBox3->setCurrentIndex(5);
+        f.armFor(QTime(12, 0, 1));
+        f.tickUntilFired();
+        QCOMPARE(A::shut(f.form), 5);
+        QCOMPARE(A::exec(f.form), f.form.CheckBox3->itemText(5));
+        QVERIFY(f.form.Timer2->isActive());
+        QVERIFY(!f.form.Button2->isHidden());
+        QCOMPARE(f.form.Button1->text(), QStringLiteral("Start"));
+        QVERIFY(f.form.wwDBDateTimePicker1->isEnabled());
+
+        for (int i = 0; i < 4; ++i)
+            f.form.Timer2Timer();
+        QVERIFY(f.form.Timer2->isActive());
+        QVERIFY(f.fakes.power->requests.empty());
+        f.form.Timer2Timer();
+        QVERIFY(!f.form.Timer2->isActive());
+        QVERIFY(f.form.Button2->isHidden());
+        QCOMPARE(A::tmr(f.form), 0);
+        QVERIFY(!f.armed());
+        QCOMPARE(f.fakes.power->requests, std::vector{klangor::PowerAction::PowerOff});
+    }
+
+    void graceIsCancelled_data() {
+        QTest::addColumn<bool>("byStart");
+        QTest::newRow("Button2") << false;
+        QTest::newRow("Start") << true;
+    }
+    void graceIsCancelled() {
+        QFETCH(bool, byStart);
+        AlarmFixture f(today(QTime(12, 0)));
+        f.form.CheckBox3->setCurrentIndex(5);
+        f.armFor(QTime(12, 0, 1));
+        f.tickUntilFired();
+        f.form.Timer2Timer();
+        QVERIFY(f.form.Timer2->isActive());
+
+        if (byStart)
+            f.form.Button1Click();
+        else
+            QTest::mouseClick(f.form.Button2, Qt::LeftButton);
+        QVERIFY(!f.form.Timer2->isActive());
+        QVERIFY(f.form.Button2->isHidden());
+        for (int i = 0; i < 5; ++i)  // ticks that were already due change nothing
+            f.form.Timer2Timer();
+        QVERIFY(f.fakes.power->requests.empty());
+        QCOMPARE(A::tmr(f.form), 4);
+
+        if (byStart) {
+            // The picker shows the time that just rang: the new alarm is tomorrow's, not at once.
+            QVERIFY(f.armed());
+            QCOMPARE(A::endAt(f.form), QDateTime(kToday.addDays(1), QTime(12, 0, 1)));
+            QCOMPARE(A::shut(f.form), -1);
+            f.tick();
+            QVERIFY(f.armed());
+            QCOMPARE(f.form.lblx->text(), QStringLiteral("23:59:59"));
+        } else {
+            QVERIFY(!f.armed());
+        }
+    }
+
+    void eveningAlarmRingsNextMorning() {
+        AlarmFixture f(today(QTime(21, 0)));
+        f.armFor(QTime(7, 30));
+        QCOMPARE(A::endAt(f.form), QDateTime(kToday.addDays(1), QTime(7, 30)));
+        f.tick();
+        QVERIFY(f.armed());
+        QCOMPARE(f.form.lblx->text(), QStringLiteral("10:29:59"));
+        f.tickAt(QDateTime(kToday.addDays(1), QTime(7, 29, 59, 999)));
+        QVERIFY(f.armed());
+        QCOMPARE(f.form.Timer1->interval(), 1);
+        f.tick();
+        QVERIFY(!f.armed());
+        QCOMPARE(f.fakes.window->restores, 1);
+    }
+
+    void lateAlarmRingsButTakesNoAction_data() {
+        QTest::addColumn<int>("lateSeconds");
+        QTest::addColumn<bool>("acts");
+        QTest::newRow("a minute late") << 60 << true;
+        QTest::newRow("just over a minute") << 61 << false;
+        QTest::newRow("resumed hours later") << 3 * 3600 << false;
+        QTest::newRow("a day later") << 86'400 << false;
+    }
+    void lateAlarmRingsButTakesNoAction() {
+        QFETCH(int, lateSeconds);
+        QFETCH(bool, acts);
+        AlarmFixture f(today(QTime(1, 0)));
+        f.form.CheckBox3->setCurrentIndex(5);
+        f.armFor(QTime(2, 0));
+        f.tick();
+        f.tickAt(today(QTime(2, 0)).addSecs(lateSeconds));  // the computer slept meanwhile
+
+        QVERIFY(!f.armed());
+        QCOMPARE(f.fakes.window->restores, 1);
+        QCOMPARE(int(f.fakes.notifier->notes.size()), 1);
+        QCOMPARE(f.form.Timer2->isActive(), acts);
+        QCOMPARE(f.form.Button2->isHidden(), !acts);
+        QCOMPARE(A::shut(f.form), acts ? 5 : -1);
+        for (int i = 0; i < 5; ++i)
+            f.form.Timer2Timer();
+        QCOMPARE(int(f.fakes.power->requests.size()), acts ? 1 : 0);
+    }
+
+    void clockSetBackKeepsTheWallClockDeadline() {
+        AlarmFixture f(today(QTime(12, 0)));
+        f.armFor(QTime(12, 10));
+        f.tick();
+        f.tickAt(today(QTime(10, 59, 59, 700)));  // the clock went back more than an hour
+        QVERIFY(f.armed());
+        QCOMPARE(f.form.lblx->text(), QStringLiteral("01:10:00"));
+        QCOMPARE(f.form.Timer1->interval(), 300);
+        f.tickAt(today(QTime(12, 9, 59, 500)));
+        QVERIFY(f.armed());
+        QCOMPARE(f.form.lblx->text(), QStringLiteral("00:00:00"));
+        f.tick();
+        QVERIFY(!f.armed());
+        QCOMPARE(f.now(), today(QTime(12, 10)));
+    }
+
+    void startWithAPassedTimeArmsTomorrow() {
+        AlarmFixture f(today(QTime(12, 0)));
+        f.armFor(QTime(12, 0));
+        QCOMPARE(A::endAt(f.form), QDateTime(kToday.addDays(1), QTime(12, 0)));
+        f.tick();
+        QVERIFY(f.armed());
+        QCOMPARE(f.form.lblx->text(), QStringLiteral("23:59:59"));
+    }
+
+    void label1DoubleClickSetsNow() {
+        AlarmFixture f(today(QTime(12, 0)));
+        f.form.wwDBDateTimePicker1->setTime(QTime(8, 0));
+        const QDate pickerDate = f.form.wwDBDateTimePicker1->date();
+        f.fakes.clock->set(today(QTime(15, 16, 17)));
+        QTest::mouseDClick(f.form.Label1, Qt::LeftButton);
+        QCOMPARE(f.form.wwDBDateTimePicker1->time(), QTime(15, 16, 17));
+        QCOMPARE(f.form.wwDBDateTimePicker1->date(), pickerDate);  // the date part stays
+
+        f.armFor(QTime(18, 0));
+        QTest::mouseDClick(f.form.Label1, Qt::LeftButton);
+        QCOMPARE(f.form.wwDBDateTimePicker1->time(), QTime(18, 0));
+    }
+
+    void starInThePickerOpensTheQuickDelayPanel() {
+        AlarmFixture f(today(QTime(12, 0)));
+        f.form.wwDBDateTimePicker1->setFocus();
+        const QTime before = f.form.wwDBDateTimePicker1->time();
+        QTest::keyClick(f.form.wwDBDateTimePicker1, '*');
+        QVERIFY(!f.form.Panel2->isHidden());
+        QCOMPARE(f.form.wwDBDateTimePicker1->time(), before);
+        QTest::keyClick(f.form.se_hour, Qt::Key_Escape);
+        QVERIFY(f.form.Panel2->isHidden());
+
+        f.armFor(QTime(18, 0));
+        QTest::keyClick(f.form.wwDBDateTimePicker1, '*');
+        QVERIFY(f.form.Panel2->isHidden());
+    }
+
+    void pickerShowsLongTimeWithoutZone() {
+        AlarmFixture f(today(QTime(12, 0)));
+        QCOMPARE(f.form.wwDBDateTimePicker1->displayFormat(), QStringLiteral("HH:mm:ss"));
+        QVERIFY(!f.form.wwDBDateTimePicker1->text().contains(QLatin1String("UTC")));
+    }
+
+    void presetNotes() {
+        AlarmFixture f(today(QTime(12, 0)));
+        const QList<QAction*> entries = f.form.ppText->actions();
+        const QStringList names{QStringLiteral("ayunutma1"),
+                                QStringLiteral("v1"),
+                                QStringLiteral("v2"),
+                                QStringLiteral("elefonaacaksnunutmaaa1"),
+                                QStringLiteral("Randevuyuunutma1"),
+                                QStringLiteral("Kapatbilgisayarartk1")};
+        const QStringList captions{
+            QStringLiteral("Çayı unutma !"),      QStringLiteral("Yumurtayı Unutma !"),
+            QStringLiteral("Yemeği Unutma !"),    QStringLiteral("Telefon açacaksın, unutmaaa !"),
+            QStringLiteral("Randevuyu unutma !"), QStringLiteral("Kapat bilgisayarı artık...")};
+        QCOMPARE(entries.size(), 6);
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(entries[i]->objectName(), names[i]);
+            QCOMPARE(entries[i]->text(), captions[i]);
+        }
+        QCOMPARE(f.form.ComboBox1->contextMenuPolicy(), Qt::CustomContextMenu);
+
+        f.form.ComboBox1->setPlainText(QStringLiteral("first line\nsecond"));
+        entries[3]->trigger();
+        QCOMPARE(f.form.ComboBox1->toPlainText(), captions[3]);
+    }
+
+    void enterDoesNotBreakTheNote() {
+        AlarmFixture f(today(QTime(12, 0)));
+        f.form.ComboBox1->setFocus();
+        QTest::keyClicks(f.form.ComboBox1, QStringLiteral("ab"));
+        QTest::keyClick(f.form.ComboBox1, Qt::Key_Return);
+        QTest::keyClick(f.form.ComboBox1, Qt::Key_Enter);
+        QTest::keyClicks(f.form.ComboBox1, QStringLiteral("c"));
+        QCOMPARE(f.form.ComboBox1->toPlainText(), QStringLiteral("abc"));
+        QVERIFY(!f.armed());
+    }
+};
+
+QTEST_MAIN(TestAlarmCycle)
+#include "test_alarm_cycle.moc"
