@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QTimer>
 
 TForm4::TForm4(klangor::Platform platform, QWidget* parent)
@@ -27,6 +28,10 @@ TForm4::TForm4(klangor::Platform platform, QWidget* parent)
     Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TForm4::Timer1Timer);
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    // Enter on the focused button presses it, as Space does (a plain QWidget has no default
+    // button otherwise).
+    Button1->setAutoDefault(true);
+    Button1->setDefault(true);
 
     installEventFilter(this);
     for (QWidget* w : findChildren<QWidget*>())
@@ -46,7 +51,9 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm4::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    FormShow();
+    // A window restored from the taskbar is shown again too; only a real show counts from 10.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TForm4::closeEvent(QCloseEvent* event) {
@@ -54,8 +61,42 @@ void TForm4::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm4::FormShow() {}
-void TForm4::FormClose() {}
-void TForm4::FormKeyDown(int) {}
-void TForm4::Timer1Timer() {}
-void TForm4::Button1Click() {}
+void TForm4::FormShow() {
+    Timer1->stop();
+    rcx = 10;
+    Timer1->start();
+    Label1->setText(QStringLiteral("10"));
+}
+
+void TForm4::FormClose() {
+    Timer1->stop();
+}
+
+void TForm4::FormKeyDown(int key) {
+    if (key == Qt::Key_Escape || key == Qt::Key_F12) {
+        Timer1->stop();
+        close();
+    }
+    if (key == Qt::Key_F1) {
+        Timer1->stop();
+        Button1Click();
+    }
+}
+
+void TForm4::Timer1Timer() {
+    Label1->setText(QString::number(rcx));
+    --rcx;
+    if (rcx < 0) {
+        Timer1->stop();
+        close();
+    }
+}
+
+void TForm4::Button1Click() {
+    Timer1->stop();
+    // The pause lets the key or click that asked for it end before the monitor goes dark, so
+    // that it does not wake the monitor again.
+    platform_.sleeper->sleepMs(2000);
+    platform_.monitor->switchOff();
+    close();
+}

@@ -1,4 +1,5 @@
 #include "platform/linux/dbus_notifier.h"
+#include "platform/linux/linux_monitor.h"
 #include "platform/linux/logind_power.h"
 #include "platform/null_parts.h"
 #include "platform/platform.h"
@@ -17,7 +18,7 @@ Platform makeSystemPlatform() {
     p.sound = std::make_shared<QtSoundPlayer>();
     p.shell = std::make_shared<QtShell>();
     p.power = std::make_shared<LogindPower>();
-    p.monitor = std::make_shared<NullMonitor>();
+    p.monitor = LinuxMonitor::makeDefault();
     p.locale = std::make_shared<QtLocaleInfo>();
     p.settings = std::make_shared<QtSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();
