@@ -1,6 +1,7 @@
 #include "alarm/alarm_time.h"
 #include "alarm/event_hook.h"
 #include "app/form1.h"
+#include "app/time_format.h"
 
 #include <QAction>
 #include <QEvent>
@@ -48,7 +49,7 @@ bool isEnterKey(int key) {
 void TForm1::setUpAlarm() {
     using klangor::alarm::EventHook;
 
-    wwDBDateTimePicker1->setDisplayFormat(klangor::alarm::longTimeFormat());
+    wwDBDateTimePicker1->setDisplayFormat(LongTimeFormat());
     wwDBDateTimePicker1->setWrapping(true);  // 23 -> 00 in the hour field, as a clock does
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
@@ -115,7 +116,7 @@ void TForm1::startOrStopAlarm(const QDateTime& deadline) {
         const QTime picked = wwDBDateTimePicker1->time();
         _endTime = QTime(picked.hour(), picked.minute(), picked.second());
         _endAt = deadline.isValid() ? deadline : klangor::alarm::nextOccurrence(now, _endTime);
-        const QString format = klangor::alarm::longTimeFormat();
+        const QString format = LongTimeFormat();
         lblStart->setText(QLocale().toString(_startTime, format));
         lblEnd->setText(QLocale().toString(_endTime, format));
         Timer1->start(klangor::alarm::nextTickMs(now.msecsTo(_endAt)));

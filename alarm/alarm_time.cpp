@@ -8,28 +8,6 @@
 
 namespace klangor::alarm {
 
-QString timeFormatWithoutZone(const QString& localeFormat) {
-    // Drop the unquoted "t" letters; quoted text ('ч') is literal and stays.
-    QString out;
-    bool quoted = false;
-    for (const QChar c : localeFormat) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (!quoted && c == QLatin1Char('t'))
-            continue;
-        out += c;
-    }
-    // A zone in brackets, "H:mm:ss (t)", leaves empty brackets behind.
-    out.remove(QStringLiteral("()"));
-    out.remove(QStringLiteral("[]"));
-    out = out.simplified();
-    return out.isEmpty() ? QStringLiteral("HH:mm:ss") : out;
-}
-
-QString longTimeFormat() {
-    return timeFormatWithoutZone(QLocale().timeFormat(QLocale::LongFormat));
-}
-
 namespace {
 
 // The local date and time `time` on `date`. A time inside a daylight-saving gap does not exist on

@@ -8,13 +8,6 @@
 
 namespace klangor::alarm {
 
-/// The display format of the time picker and the status labels: the locale's long time format
-/// without its time-zone part, which would show "UTC" and block typing in the hour field.
-QString timeFormatWithoutZone(const QString& localeFormat);
-
-/// The user's long time format without its time-zone part.
-QString longTimeFormat();
-
 /// The next moment after `now` at which the clock shows `timeOfDay`: today if that is later than
 /// now, otherwise tomorrow. On a day where that time falls in a daylight-saving gap, the first
 /// minute after the gap.

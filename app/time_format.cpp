@@ -1,30 +1,25 @@
 #include "app/time_format.h"
 
-QString LongTimeFormat(const QLocale& locale) {
-    const QString format = locale.timeFormat(QLocale::LongFormat);
+QString TimeFormatWithoutZone(const QString& localeFormat) {
+    // Drop the unquoted "t" letters; quoted text ('ч') is literal and stays.
     QString out;
     bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
-        if (c == u'\'') {
+    for (const QChar c : localeFormat) {
+        if (c == QLatin1Char('\''))
             quoted = !quoted;
-            out += c;
-        } else if (!quoted && c == u't') {
-            while (i + 1 < format.size() && format.at(i + 1) == u't')
-                ++i;
-            // Drop the blank that separated the zone from the rest.
-            if (out.endsWith(u' '))
-                out.chop(1);
-            else
-                while (i + 1 < format.size() && format.at(i + 1) == u' ')
-                    ++i;
-        } else {
-            out += c;
-        }
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        out += c;
     }
-    out.remove(QStringLiteral(" ()"));
+    // A zone in brackets, "H:mm:ss (t)", leaves empty brackets behind.
     out.remove(QStringLiteral("()"));
-    return out.trimmed();
+    out.remove(QStringLiteral("[]"));
+    out = out.simplified();
+    return out.isEmpty() ? QStringLiteral("HH:mm:ss") : out;
+}
+
+QString LongTimeFormat(const QLocale& locale) {
+    return TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
 }
 
 QString LongTimeText(const QTime& time, const QLocale& locale) {

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTime>
 
+/// A time format with its time-zone part ("t", also in brackets) removed; quoted text stays.
+QString TimeFormatWithoutZone(const QString& localeFormat);
+
 /// The locale's long time format without its time-zone part ("t"), which for a bare time of day
 /// only ever shows "UTC".
 QString LongTimeFormat(const QLocale& locale = QLocale());

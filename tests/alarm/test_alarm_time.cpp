@@ -1,5 +1,6 @@
 #include "alarm/alarm_time.h"
 #include "app/form1.h"
+#include "app/time_format.h"
 
 #include <QTest>
 
@@ -30,13 +31,13 @@ private slots:
     void zoneIsStrippedFromLocaleFormats() {
         QFETCH(QString, locale);
         QFETCH(QString, expected);
-        QCOMPARE(timeFormatWithoutZone(locale), expected);
+        QCOMPARE(TimeFormatWithoutZone(locale), expected);
     }
 
     void everyLocaleGivesAFormatWithoutZone() {
         for (const auto lang : {QLocale::English, QLocale::Turkish, QLocale::German,
                                 QLocale::Japanese, QLocale::Chinese, QLocale::Persian}) {
-            const QString f = timeFormatWithoutZone(QLocale(lang).timeFormat(QLocale::LongFormat));
+            const QString f = TimeFormatWithoutZone(QLocale(lang).timeFormat(QLocale::LongFormat));
             const QString shown = QLocale(lang).toString(QTime(13, 4, 5), f);
             QVERIFY2(!shown.contains(QLatin1String("UTC")), qPrintable(shown));
             QVERIFY2(f.contains(QLatin1Char('s')), qPrintable(f));  // seconds are shown
