@@ -28,7 +28,7 @@ unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
 
 e2e: build
-	cd $(BUILD) && ctest --output-on-failure -L e2e
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L e2e
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

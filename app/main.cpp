@@ -14,7 +14,8 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Klangor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Klangor"));
+    // No application display name: Qt would append it to every window title, and the caption
+    // must read exactly as the main window sets it.
     QApplication::setOrganizationName(QStringLiteral("Vostrel"));
     QApplication::setDesktopFileName(QStringLiteral("klangor"));
     klangor::applyTheme(QStringLiteral("Aqua Light Slate"));

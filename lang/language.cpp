@@ -9,6 +9,8 @@
 #include <QLoggingCategory>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcLang, "klangor.lang")
 
 using klangor::lang::Language;
@@ -114,6 +116,9 @@ void TForm1::SetLanguage() {
     for (const char* name : kAutoSizeLabels)
         if (auto* label = findChild<QLabel*>(QString::fromLatin1(name)))
             label->adjustSize();
+    // The English note under the repeater's settings is longer than its Turkish original: widen
+    // its band rather than cut the sentence off.
+    Label20->resize(std::max(265, Label20->sizeHint().width()), Label20->height());
 }
 
 void TForm1::lnlLangClick() {

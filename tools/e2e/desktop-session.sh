@@ -30,20 +30,50 @@ dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/bus" >/dev
 pids+=($!)
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
 
-# X server on the first free display number, and a window manager.
+# X server on a free display number. Sessions started side by side may try the same number at
+# once; Xvfb's lock file decides, so the number is ours only when the lock names our server.
 display=""
-for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+first=$((90 + RANDOM % 100))
+for n in $(seq "$first" $((first + 100))); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    # -noreset: without it the server resets whenever its last client leaves (our readiness
+    # probe), and a client connecting during the reset is refused.
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 600); do
+        kill -0 "$xvfb" 2>/dev/null || break
+        if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb" ] &&
+            DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+            display=":$n"
+            break
+        fi
+        sleep 0.05
+    done
+    if [ -n "$display" ]; then pids+=("$xvfb"); break; fi
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
 done
-[ -n "$display" ] || { echo "no free X display number" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY="$display"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
+# Openbox's own settings, without the minimise/restore animation: a restored window is at its
+# place at once, so a click right after it lands where the user aims.
+openbox_rc=/etc/xdg/openbox/rc.xml
+openbox_args=(--sm-disable)
+if [ -f "$openbox_rc" ]; then
+    sed 's|<animateIconify>yes</animateIconify>|<animateIconify>no</animateIconify>|' \
+        "$openbox_rc" >"$work/openbox-rc.xml"
+    openbox_args+=(--config-file "$work/openbox-rc.xml")
+fi
+openbox "${openbox_args[@]}" >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+# A busy machine may take seconds to bring the window manager up: wait for it, generously.
+for _ in $(seq 600); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
+    || {
+        echo "openbox did not start on $DISPLAY (Xvfb $(kill -0 "$xvfb" 2>/dev/null && echo running || echo gone))" >&2
+        cat "$work/openbox.log" "$work/xvfb.log" >&2
+        exit 1
+    }
 
 # Sound server with a null sink, and a silent low-latency stream that keeps the sink awake so
 # recordings of its monitor start at once.
@@ -53,7 +83,7 @@ pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false -n 
     --load="module-null-sink sink_name=klangor_sink rate=44100" \
     --load="module-always-sink" >"$work/pulse.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+for _ in $(seq 600); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
 pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start" >&2; cat "$work/pulse.log" >&2; exit 1; }
 pactl set-default-sink klangor_sink
 export KLANGOR_SINK_MONITOR=klangor_sink.monitor

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Arm with F5 and fire: the user types a time a few seconds ahead and presses F5. The window
+# minimises, and at the time the alarm sounds and the window comes back to the front.
+source "$(dirname "$0")/lib.sh"
+
+start_klangor
+activate "$WIN"
+set_alarm_in 8
+record_start
+key F5
+wait_until 10 "the window to minimise after F5" is_minimised "$WIN"
+log "minimised"
+
+wait_until 30 "the window to come back" is_restored "$WIN"
+back=$(date +%s.%N)
+log "restored"
+wait_until 10 "the window to take the focus" is_active "$WIN"
+wait_until 10 "the alarm sound on the sink" heard
+onset=$(awk -v s="$REC_START" -v o="$(sound_onset)" 'BEGIN { printf "%.2f", s + o }')
+log "sound at $(date -d "@$onset" +%T.%N | cut -c1-12), alarm time $(date -d "@$ALARM_AT" +%T)"
+
+# Not before its time, and soon after it.
+awk -v t="$ALARM_AT" -v b="$back" -v o="$onset" \
+    'BEGIN { exit !(b >= t - 0.05 && b < t + 5 && o >= t - 0.3 && o < t + 5) }' \
+    || fail "window back at $back, sound at $onset, alarm time $ALARM_AT"
+log "PASS"

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The language button at the top right switches the window's texts; the choice is kept in the
+# settings when the program ends.
+source "$(dirname "$0")/lib.sh"
+
+start_klangor
+activate "$WIN"
+sleep 0.5
+import -window "$WIN" "$E2E_TMP/before.png"
+click_at $((199 + 107 + 15)) $((1 + 3 + 12)) # lnlLang
+sleep 1
+import -window "$WIN" "$E2E_TMP/after.png"
+# The Start button and the labels change their words: the window looks different.
+changed=$(compare -metric AE "$E2E_TMP/before.png" "$E2E_TMP/after.png" null: 2>&1 || true)
+log "pixels changed by the switch: $changed"
+[ "${changed%%.*}" -gt 200 ] || fail "the window did not change after the language button"
+
+if has_feature settings; then
+    stop_klangor
+    [ "$KLANGOR_RC" -eq 0 ] || fail "exit code $KLANGOR_RC"
+    lang=$(setting lang)
+    [ "$lang" = TR ] || fail "settings say lang=$lang after switching from English, expected TR"
+
+    # And back: from Turkish to English writes ENG.
+    start_klangor
+    activate "$WIN"
+    click_at $((199 + 107 + 15)) $((1 + 3 + 12))
+    sleep 1
+    stop_klangor
+    lang=$(setting lang)
+    [ "$lang" = ENG ] || fail "settings say lang=$lang after switching back, expected ENG"
+fi
+log "PASS"

@@ -1,0 +1,249 @@
+# Helpers for the end-to-end scenarios. A scenario runs inside tools/e2e/desktop-session.sh
+# (DISPLAY, PULSE_SERVER, KLANGOR_SINK_MONITOR, a fresh XDG_CONFIG_HOME) and sources this file.
+# Every wait polls a condition with a generous deadline; nothing is retried.
+#
+# Environment from CTest: KLANGOR_BIN (the built program), KLANGOR_DOMAIN.
+set -euo pipefail
+
+: "${KLANGOR_BIN:?KLANGOR_BIN names the program under test}"
+: "${KLANGOR_SINK_MONITOR:?run the scenario through tools/e2e/desktop-session.sh}"
+KLANGOR_DOMAIN=${KLANGOR_DOMAIN:-vostrel.example}
+# A known locale: English interface, 24-hour "HH:mm:ss" in the time picker.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
+TITLE="Tempiro v2.7 [ powered by $KLANGOR_DOMAIN ]"
+SETTINGS="$XDG_CONFIG_HOME/Vostrel/klangor2.conf"
+E2E_TMP=$(mktemp -d /tmp/klangor-e2e.XXXXXX)
+E2E_PIDS=()
+KLANGOR_PID=""
+WIN=""
+
+log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*" >&2; }
+
+dump_state() {
+    log "--- state at failure ---"
+    [ -n "$WIN" ] && xprop -id "$WIN" _NET_WM_STATE _NET_WM_NAME WM_STATE 2>&1 | sed 's/^/    /' >&2 || true
+    [ -f "$SETTINGS" ] && sed 's/^/    settings: /' "$SETTINGS" >&2 || true
+    [ -f "$E2E_TMP/klangor.log" ] && sed 's/^/    klangor: /' "$E2E_TMP/klangor.log" >&2 || true
+}
+
+fail() {
+    log "FAIL: $*"
+    dump_state
+    exit 1
+}
+
+e2e_cleanup() {
+    local rc=$?
+    for pid in "${E2E_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+    for pid in "${E2E_PIDS[@]}"; do
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$E2E_TMP"
+    exit $rc
+}
+trap e2e_cleanup EXIT INT TERM
+
+# Remembers a background process so that it ends with the scenario.
+track() { E2E_PIDS+=("$1"); }
+
+# wait_until SECONDS "what we wait for" COMMAND...: polls COMMAND every 0.1 s until it succeeds.
+wait_until() {
+    local timeout=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + timeout))
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out after ${timeout}s waiting for: $what"
+        sleep 0.1
+    done
+}
+
+# --- the program and its window -----------------------------------------------------------------
+
+# Starts the program and waits until its main window is mapped; sets KLANGOR_PID and WIN.
+start_klangor() {
+    "$KLANGOR_BIN" >"$E2E_TMP/klangor.log" 2>&1 &
+    KLANGOR_PID=$!
+    track "$KLANGOR_PID"
+    wait_until 30 "the main window" find_main_window
+    WIN=$(find_main_window)
+    wait_until 10 "the main window to be mapped" is_viewable "$WIN"
+    log "klangor $KLANGOR_PID shows window $WIN"
+}
+
+find_main_window() {
+    local id
+    id=$(xdotool search --all --pid "$KLANGOR_PID" --name '^Tempiro' 2>/dev/null | head -n1)
+    [ -n "$id" ] && echo "$id"
+}
+
+# (Outputs are captured before matching: with pipefail, grep -q ending a pipe early fails it.)
+is_viewable() { [[ "$(xwininfo -id "$1" 2>/dev/null)" == *"Map State: IsViewable"* ]]; }
+wm_state() { xprop -id "$1" _NET_WM_STATE 2>/dev/null; }
+has_state() { [[ "$(wm_state "$1")" == *"$2"* ]]; }
+lacks_state() { ! has_state "$1" "$2"; }
+is_minimised() { has_state "$1" _NET_WM_STATE_HIDDEN; }
+is_restored() { lacks_state "$1" _NET_WM_STATE_HIDDEN && is_viewable "$1"; }
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+window_name() { xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'; }
+
+# Ends the program the way a session does (SIGTERM); sets KLANGOR_RC to its exit code.
+# (Not for a command substitution: only this shell can wait for its child.)
+stop_klangor() {
+    kill -TERM "$KLANGOR_PID"
+    local deadline=$((SECONDS + 20))
+    while kill -0 "$KLANGOR_PID" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
+    kill -0 "$KLANGOR_PID" 2>/dev/null && fail "klangor did not end within 20 s of SIGTERM"
+    KLANGOR_RC=0
+    wait "$KLANGOR_PID" || KLANGOR_RC=$?
+    log "klangor ended with exit code $KLANGOR_RC"
+}
+
+activate() { xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowactivate "$1"; }
+
+# key KEY...: types keys into the window that has the focus, as a user would.
+key() { xdotool key --clearmodifiers "$@"; }
+
+# click_at X Y [BUTTON]: clicks at window-relative X, Y (1 left, 3 right).
+click_at() {
+    xdotool mousemove --window "$WIN" "$1" "$2" sleep 0.1 click "${3:-1}"
+}
+
+# The Alarm page's origin inside the window: the page area starts under the 30 px tab row.
+PAGE_X=${PAGE_X:-1}
+PAGE_Y=${PAGE_Y:-31}
+# click_page X Y [BUTTON]: clicks at a place given in Alarm-page coordinates.
+click_page() { click_at $((PAGE_X + $1)) $((PAGE_Y + $2)) "${3:-1}"; }
+
+# --- controls (places in page coordinates, as the window lays them out) ------------------------
+
+# set_alarm_in SECONDS: types the time of day SECONDS from now into the alarm time picker, as a
+# user would; sets ALARM_AT (seconds since the epoch).
+set_alarm_in() {
+    ALARM_AT=$(($(date +%s) + $1))
+    click_page 87 25 # the picker's hour field
+    sleep 0.2
+    # Leave and re-enter the picker with the keyboard: entering selects its hour field, and
+    # each complete field moves on to the next one while typing.
+    key shift+Tab
+    sleep 0.1
+    key Tab
+    sleep 0.1
+    xdotool type --delay 60 "$(date -d "@$ALARM_AT" +%H%M%S)"
+    log "alarm time set to $(date -d "@$ALARM_AT" +%T)"
+}
+
+# choose_action INDEX: picks entry INDEX of the after-alarm action list with the keyboard.
+choose_action() {
+    click_page 140 253 # opens the list
+    sleep 0.5
+    key Escape
+    sleep 0.2
+    key Home
+    for _ in $(seq "$1"); do key Down; done
+}
+
+open_repeater_page() { click_at 105 15; }
+
+# --- what the window shows ---------------------------------------------------------------------
+
+# snapshot NAME X Y W H: saves that part of the window (window coordinates) as NAME.png.
+snapshot() {
+    import -window "$WIN" -crop "${4}x${5}+${2}+${3}" +repage "$E2E_TMP/$1.png" 2>/dev/null
+}
+
+# differs_from NAME X Y W H: that part of the window now looks different from snapshot NAME.
+differs_from() {
+    snapshot now "$2" "$3" "$4" "$5" || return 1
+    local n
+    n=$(compare -metric AE "$E2E_TMP/$1.png" "$E2E_TMP/now.png" null: 2>&1 || true)
+    [ "${n%%.*}" -gt 30 ] 2>/dev/null
+}
+
+# --- settings -----------------------------------------------------------------------------------
+
+# setting KEY: prints the value of KEY in the settings file.
+setting() { sed -n "s/^$1=//p" "$SETTINGS" | tr -d '\r"'; }
+
+# --- sound --------------------------------------------------------------------------------------
+
+# Starts recording what the null sink plays, into $E2E_TMP/rec.raw (16-bit stereo, 44.1 kHz).
+record_start() {
+    REC="$E2E_TMP/rec.raw"
+    : >"$REC"
+    parec --latency-msec=20 -d "$KLANGOR_SINK_MONITOR" --format=s16le --rate=44100 --channels=2 \
+        --raw >"$REC" 2>"$E2E_TMP/parec.log" &
+    REC_PID=$!
+    track "$REC_PID"
+    # The sink always plays (silence at least), so samples flow as soon as parec is connected.
+    # The recording began as long before now as the samples already written last.
+    wait_until 20 "the recording to start" test -s "$REC"
+    local now bytes
+    now=$(date +%s.%N)
+    bytes=$(stat -c %s "$REC")
+    REC_START=$(awk -v n="$now" -v b="$bytes" 'BEGIN { printf "%.3f", n - b / (44100 * 4) }')
+}
+
+record_stop() { kill -TERM "$REC_PID" 2>/dev/null || true; wait "$REC_PID" 2>/dev/null || true; }
+
+sox_raw() { sox -t raw -r 44100 -e signed -b 16 -c 2 "$@"; }
+
+# Peak level (0..1) of the recording so far.
+peak_level() {
+    [ -s "$REC" ] || { echo 0; return; }
+    sox_raw "$REC" -n stat 2>&1 | awk '/^Maximum amplitude/ {print $3}'
+}
+
+# Succeeds when the recording so far holds a sound (the sink plays exact silence otherwise).
+heard() { awk -v p="$(peak_level)" 'BEGIN { exit !(p > 0.02) }'; }
+
+# Seconds from the start of the recording to the first sound in it.
+sound_onset() {
+    local total rest
+    total=$(sox_raw "$REC" -n stat 2>&1 | awk '/^Length/ {print $3}')
+    rest=$(sox_raw "$REC" -t raw - silence 1 0.002 0.5% 2>/dev/null | sox_raw - -n stat 2>&1 \
+        | awk '/^Length/ {print $3}')
+    awk -v t="$total" -v r="${rest:-0}" 'BEGIN { printf "%.2f\n", t - r }'
+}
+
+# --- a stand-in login manager on a private system bus -------------------------------------------
+
+# Starts a private bus as the system bus (DBUS_SYSTEM_BUS_ADDRESS) with the tests' stand-in for
+# org.freedesktop.login1, which writes every call it gets to $LOGIN_CALLS. Power actions in a
+# scenario can reach nothing else.
+start_login_stand_in() {
+    : "${KLANGOR_LOGIN_STAND_IN:?KLANGOR_LOGIN_STAND_IN names the stand-in login manager}"
+    cat >"$E2E_TMP/system.conf" <<CONF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$E2E_TMP/system.socket</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    dbus-daemon --config-file="$E2E_TMP/system.conf" --nofork --print-address=1 \
+        >"$E2E_TMP/system.address" 2>"$E2E_TMP/system.log" &
+    track $!
+    wait_until 20 "the private system bus" test -s "$E2E_TMP/system.address"
+    export DBUS_SYSTEM_BUS_ADDRESS
+    DBUS_SYSTEM_BUS_ADDRESS=$(head -n1 "$E2E_TMP/system.address")
+    LOGIN_CALLS="$E2E_TMP/login.calls"
+    "$KLANGOR_LOGIN_STAND_IN" --login >"$LOGIN_CALLS" 2>"$E2E_TMP/stand-in.log" &
+    track $!
+    wait_until 20 "the stand-in login manager" grep -q '^ready$' "$LOGIN_CALLS"
+    log "stand-in login manager on $DBUS_SYSTEM_BUS_ADDRESS"
+}
+
+# login_called METHOD: the stand-in has received METHOD.
+login_called() { grep -q "^$1 " "$LOGIN_CALLS"; }
+
+# --- features -----------------------------------------------------------------------------------
+
+# has_feature NAME: the feature is on this branch (CTest passes KLANGOR_E2E_FEATURES).
+has_feature() { [[ " ${KLANGOR_E2E_FEATURES:-} " == *" $1 "* ]]; }

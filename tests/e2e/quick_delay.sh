@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Quick delay with a right click: F1 opens the delay panel, a right click on "1" arms an alarm
+# for one minute from now in one gesture; the window minimises and the alarm sounds a minute
+# later.
+source "$(dirname "$0")/lib.sh"
+
+start_klangor
+activate "$WIN"
+key F1
+sleep 0.5
+record_start
+armed=$(date +%s.%N)
+# The "1" button: first of the panel's minute buttons; the panel opens under the picker.
+click_page $((75 + 10 + 20)) $((42 + 64 + 16)) 3
+wait_until 10 "the window to minimise after the right click" is_minimised "$WIN"
+log "armed for one minute, minimised"
+
+wait_until 90 "the alarm sound on the sink" heard
+onset=$(awk -v s="$REC_START" -v o="$(sound_onset)" 'BEGIN { printf "%.2f", s + o }')
+delay=$(awk -v a="$armed" -v o="$onset" 'BEGIN { printf "%.2f", o - a }')
+log "sound ${delay}s after the right click"
+awk -v d="$delay" 'BEGIN { exit !(d >= 59.5 && d < 65) }' || fail "alarm after ${delay}s, not a minute"
+wait_until 10 "the window to come back" is_restored "$WIN"
+log "PASS"

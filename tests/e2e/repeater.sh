@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The repeater with the screen-off question: a one-minute period with "Ask question" ticked.
+# 60 to 90 s after the start the prompt window appears above the others, counts down, and
+# closes by itself about 11 s later; the first warning sounds on the sink.
+source "$(dirname "$0")/lib.sh"
+
+start_klangor
+activate "$WIN"
+open_repeater_page
+sleep 0.5
+click_page $((141 + 20)) $((182 + 11)) # xMinutes
+key ctrl+a
+xdotool type 1
+key Tab
+click_page $((8 + 8)) $((246 + 8)) # chkTurnOff
+sleep 0.3
+record_start
+click_page $((8 + 72)) $((10 + 16)) # repeater_start
+started=$SECONDS
+wait_until 10 "the window to minimise when the repeater starts" is_minimised "$WIN"
+log "repeater started with a one-minute period"
+
+find_prompt() {
+    local id
+    for id in $(xdotool search --all --pid "$KLANGOR_PID" --name '^Repeater$' 2>/dev/null); do
+        is_viewable "$id" && { echo "$id"; return 0; }
+    done
+    return 1
+}
+wait_until 120 "the screen-off prompt" find_prompt
+prompt=$(find_prompt)
+shown=$SECONDS
+after=$((shown - started))
+log "prompt $prompt shown ${after}s after the start"
+[ "$after" -ge 58 ] && [ "$after" -le 95 ] || fail "prompt after ${after}s, expected 60 to 90"
+has_state "$prompt" _NET_WM_STATE_ABOVE || fail "the prompt does not stay on top"
+
+wait_until 10 "the first warning on the sink" heard
+log "first warning heard"
+
+# The countdown runs: the prompt's label changes from second to second.
+import -window "$prompt" "$E2E_TMP/prompt-a.png"
+sleep 2.2
+import -window "$prompt" "$E2E_TMP/prompt-b.png"
+changed=$(compare -metric AE "$E2E_TMP/prompt-a.png" "$E2E_TMP/prompt-b.png" null: 2>&1 || true)
+[ "${changed%%.*}" -gt 20 ] || fail "the countdown did not move (changed pixels: $changed)"
+
+prompt_gone() { ! is_viewable "$prompt"; }
+wait_until 30 "the prompt to close by itself" prompt_gone
+open_for=$((SECONDS - shown))
+log "prompt closed by itself after ${open_for}s"
+[ "$open_for" -ge 9 ] && [ "$open_for" -le 15 ] || fail "prompt open ${open_for}s, expected about 11"
+log "PASS"
