@@ -43,8 +43,10 @@ QIcon glyph(Glyph which) {
 }
 
 QIcon appIcon() {
-    QIcon icon(QStringLiteral(":/icons/klangor.svg"));
-    for (int size : {16, 32, 48, 64, 128, 256})
+    // The sizes a title bar, a taskbar and a window switcher ask for. Larger ones and the SVG
+    // are for the installed theme icon; loading them here only slows the start.
+    QIcon icon;
+    for (int size : {16, 32, 48})
         icon.addFile(QStringLiteral(":/icons/klangor-%1.png").arg(size), QSize(size, size));
     return icon;
 }

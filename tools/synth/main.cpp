@@ -63,7 +63,7 @@ Track cock1() {
     v.breath = 0.05;
     v.pan = -0.1;
     v.seed = 11;
-    addCall(t, v, crow(0.06, 1.0, 1.0, 0.35), 1.0);
+    addCall(t, v, crow(0.004, 1.0, 1.0, 0.35), 1.0);
     addRoom(t, 0.22, 0.75);
     return t;
 }
@@ -76,7 +76,7 @@ Track cock2() {
     near.breath = 0.06;
     near.pan = 0.25;
     near.seed = 23;
-    addCall(t, near, crow(0.05, 0.72, 1.22, 0.5), 1.0);
+    addCall(t, near, crow(0.004, 0.72, 1.22, 0.5), 1.0);
     Voice far = near;
     far.formants = {{1000, 450}, {2100, 550}, {3200, 650}};
     far.tilt = 1.0;  // distance takes the highs away
@@ -103,8 +103,8 @@ const std::vector<Partial> kBigBell = {{0.5, 0.35, 3.2}, {1.0, 1.0, 2.4},  {1.19
 // Notification: two notes going up, short.
 Track notify() {
     Track t(1.29);
-    addStruck(t, 0.01, note(79), 0.8, -0.2, kBar, 0.003, 5.5, 0.15);  // G5
-    addStruck(t, 0.17, note(84), 0.8, 0.2, kBar, 0.003, 5.5, 0.15);   // C6
+    addStruck(t, 0.002, note(79), 0.8, -0.2, kBar, 0.003, 5.5, 0.15);  // G5
+    addStruck(t, 0.17, note(84), 0.8, 0.2, kBar, 0.003, 5.5, 0.15);    // C6
     addRoom(t, 0.18, 0.6);
     return t;
 }
@@ -115,7 +115,7 @@ Track wbegin() {
     const int arpeggio[] = {72, 76, 79, 84};  // C5 E5 G5 C6
     const double pans[] = {-0.4, -0.15, 0.15, 0.4};
     for (int i = 0; i < 4; ++i)
-        addStruck(t, 0.03 + 0.22 * i, note(arpeggio[i]), 0.55, pans[i], kBell);
+        addStruck(t, 0.002 + 0.22 * i, note(arpeggio[i]), 0.55, pans[i], kBell);
     for (int i = 0; i < 4; ++i)
         addStruck(t, 1.55 + 0.16 * i, note(arpeggio[i]), 0.55, pans[i], kBell);
     for (int i = 0; i < 4; ++i) {
@@ -135,7 +135,7 @@ Track wend() {
     Track t(10.78);
     const int phrase[] = {79, 76, 72, 67};  // G5 E5 C5 G4
     for (int i = 0; i < 4; ++i)
-        addStruck(t, 0.03 + 0.6 * i, note(phrase[i]), 0.5, 0.0, kBell);
+        addStruck(t, 0.002 + 0.6 * i, note(phrase[i]), 0.5, 0.0, kBell);
     const int answer[] = {76, 72, 69, 72};  // E5 C5 A4 C5
     for (int i = 0; i < 4; ++i)
         addStruck(t, 2.6 + 0.6 * i, note(answer[i]), 0.45, 0.0, kBell);
