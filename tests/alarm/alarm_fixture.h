@@ -12,6 +12,12 @@ namespace klangor::test {
 
 using A = TForm1Access;
 
+/// The day the alarm tests start on, and a time of day on it.
+inline const QDate kToday(2026, 3, 2);
+inline QDateTime today(const QTime& t) {
+    return QDateTime(kToday, t);
+}
+
 struct AlarmFixture {
     fakes::Fakes fakes;
     TForm1 form;

@@ -5,16 +5,8 @@
 
 using klangor::test::A;
 using klangor::test::AlarmFixture;
-
-namespace {
-
-const QDate kToday(2026, 3, 2);
-
-QDateTime today(const QTime& t) {
-    return QDateTime(kToday, t);
-}
-
-}  // namespace
+using klangor::test::kToday;
+using klangor::test::today;
 
 class TestAlarmCycle : public QObject {
     Q_OBJECT

@@ -5,14 +5,10 @@
 
 using klangor::test::A;
 using klangor::test::AlarmFixture;
+using klangor::test::kToday;
+using klangor::test::today;
 
 namespace {
-
-const QDate kToday(2026, 3, 2);
-
-QDateTime today(const QTime& t) {
-    return QDateTime(kToday, t);
-}
 
 QPushButton* minuteButton(TForm1& form, const QString& caption) {
     for (QPushButton* b : form.Panel2->findChildren<QPushButton*>())
