@@ -17,6 +17,9 @@ namespace {
 // An alarm noticed later than this (the computer slept, the clock jumped) still rings, but the
 // after-alarm action is not started: nobody chose to power the computer off hours later.
 constexpr qint64 kLateLimitMs = 60'000;
+// The sound player is readied this long before the alarm's time rather than at Start: it starts
+// on time, and a window that waits for hours does not carry it all the while.
+constexpr qint64 kSoundReadyAheadMs = 60'000;
 
 // Preset notes of the note box's pop-up menu: object name and caption.
 constexpr const char* kPresetNotes[][2] = {
@@ -136,6 +139,8 @@ void TForm1::Timer1Timer() {
     const QDateTime now = platform_.clock->now();
     const qint64 msLeft = now.msecsTo(_endAt);
     if (msLeft > 0) {
+        if (msLeft <= kSoundReadyAheadMs)
+            platform_.sound->prepare();
         lblx->setText(klangor::alarm::remainingText(msLeft));
         Timer1->start(klangor::alarm::nextTickMs(msLeft));
         return;

@@ -4,6 +4,12 @@
 
 #include <cstdlib>
 
+namespace {
+// The sound player is readied this long before a first warning is due (three checks of the
+// 30 s timer), not at Start, so that the repeater does not carry it through a long period.
+constexpr qint64 kSoundReadyAheadMs = 90'000;
+}  // namespace
+
 // The status lines take their leading text from their tool-tips, which the language sets and
 // keeps from popping up (setUpLanguage).
 void TForm1::setUpRepeater() {
@@ -34,8 +40,12 @@ void TForm1::repeater_startClick() {
 
 void TForm1::repeaterTimer() {
     const QDateTime now = platform_.clock->now();
-    const qint64 minutes = std::llabs(xbegin.msecsTo(now)) / 60000;
-    if (minutes < SpinValue(xMinutes))
+    const qint64 elapsedMs = std::llabs(xbegin.msecsTo(now));
+    const qint64 periodMs = qint64(SpinValue(xMinutes)) * 60000;
+    // The second warning follows the first, so one readying serves both.
+    if (elapsedMs + kSoundReadyAheadMs >= periodMs)
+        platform_.sound->prepare();
+    if (elapsedMs / 60000 < SpinValue(xMinutes))
         return;
     // The next period starts now, not at the planned time.
     xbegin = now;

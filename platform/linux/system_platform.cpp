@@ -3,10 +3,10 @@
 #include "platform/linux/logind_power.h"
 #include "platform/null_parts.h"
 #include "platform/platform.h"
+#include "platform/qt/lazy_sound_player.h"
 #include "platform/qt/qt_basics.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
-#include "platform/qt/qt_sound_player.h"
 
 namespace klangor {
 
@@ -15,7 +15,7 @@ Platform makeSystemPlatform() {
     p.clock = std::make_shared<SystemClock>();
     p.sleeper = std::make_shared<ThreadSleeper>();
     p.window = std::make_shared<QtWindowOps>();
-    p.sound = std::make_shared<QtSoundPlayer>();
+    p.sound = std::make_shared<LazySoundPlayer>(LazySoundPlayer::defaultFolders());
     p.shell = std::make_shared<QtShell>();
     p.power = std::make_shared<LogindPower>();
     p.monitor = LinuxMonitor::makeDefault();

@@ -3,9 +3,9 @@
 
 #include "platform/null_parts.h"
 #include "platform/platform.h"
+#include "platform/qt/lazy_sound_player.h"
 #include "platform/qt/qt_basics.h"
 #include "platform/qt/qt_settings_store.h"
-#include "platform/qt/qt_sound_player.h"
 #include "platform/win32/win32_monitor.h"
 #include "platform/win32/win32_power.h"
 #include "platform/win32/win32_shell.h"
@@ -48,7 +48,7 @@ Platform makeSystemPlatform() {
     p.clock = std::make_shared<SystemClock>();
     p.sleeper = std::make_shared<ThreadSleeper>();
     p.window = std::make_shared<QtWindowOps>();
-    p.sound = std::make_shared<QtSoundPlayer>();
+    p.sound = std::make_shared<LazySoundPlayer>(LazySoundPlayer::defaultFolders());
     p.shell = std::make_shared<Win32Shell>(qtHooks(lcWinShell));
     p.power = std::make_shared<Win32Power>(qtHooks(lcWinPower));
     p.monitor = std::make_shared<Win32Monitor>(qtHooks(lcWinMonitor));

@@ -115,6 +115,18 @@ private slots:
         }
     }
 
+    // The sound player is readied in the alarm's last minute, not while it waits for hours.
+    void soundReadiedInTheLastMinute() {
+        AlarmFixture f(today(QTime(9, 0)));
+        f.armFor(QTime(12, 0));
+        f.tickAt(today(QTime(11, 58, 59)));
+        QCOMPARE(f.fakes.sound->prepares, 0);
+        f.tickAt(today(QTime(11, 59, 0)));
+        QCOMPARE(f.fakes.sound->prepares, 1);
+        f.tickUntilFired();
+        QVERIFY(!f.fakes.sound->played.isEmpty());
+    }
+
     void noSoundWithoutASelection() {
         AlarmFixture f(today(QTime(12, 0)));
         f.form.salarm->setCurrentIndex(-1);

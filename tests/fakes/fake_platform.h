@@ -63,7 +63,9 @@ public:
 class FakeSoundPlayer final : public SoundPlayer {
 public:
     void play(const QString& name) override { played << name; }
+    void prepare() override { ++prepares; }
     QStringList played;
+    int prepares = 0;
 };
 
 class FakeShell final : public Shell {

@@ -247,6 +247,18 @@ private slots:
         QCOMPARE(lower(rig.fakes.sound->played), expected);
     }
 
+    // The sound player is readied in the last ticks before the first warning, not at Start.
+    void soundReadiedJustBeforeTheFirstWarning() {
+        Rig rig(20, 5);
+        Run run(rig);
+        run.start();
+        run.runFor(18 * 60000);
+        QCOMPARE(rig.fakes.sound->prepares, 0);
+        run.runFor(2 * 60000);
+        QCOMPARE(run.firsts.size(), 1);
+        QVERIFY(rig.fakes.sound->prepares > 0);
+    }
+
     // With M not smaller than N the next first warning finds the second-warning timer still
     // running; it is not restarted, so the second warning keeps its earlier schedule.
     void longSecondDelayKeepsItsSchedule() {

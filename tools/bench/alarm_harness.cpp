@@ -13,6 +13,7 @@
 #include "app/form1.h"
 #include "app/theme.h"
 #include "platform/platform.h"
+#include "platform/qt/lazy_sound_player.h"
 #include "platform/session.h"
 
 #include <QApplication>
@@ -36,6 +37,7 @@ public:
         std::fflush(stdout);
         real_->play(name);
     }
+    void prepare() override { real_->prepare(); }
 
 private:
     std::shared_ptr<klangor::SoundPlayer> real_;
@@ -56,7 +58,9 @@ int main(int argc, char* argv[]) {
     klangor::applyTheme(QStringLiteral("Aqua Light Slate"));
 
     klangor::Platform platform = klangor::makeSystemPlatform();
-    platform.sound = std::make_shared<TimedSoundPlayer>(platform.sound);
+    // The program's own player, with the sound module of this build tree.
+    platform.sound = std::make_shared<TimedSoundPlayer>(std::make_shared<klangor::LazySoundPlayer>(
+        QStringList{QStringLiteral(KLANGOR_SOUND_MODULE_DIR)}));
     TForm1 form(platform);
     form.show();
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/sound_player.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace klangor {
+
+/// The program's sound player, loaded from the sound module (klangor-sound) on first use:
+/// prepare() or the first play(), whichever comes first. The module is looked for in each of the
+/// given folders in turn. When none holds a usable one, that is logged once and every play is
+/// silent; the program goes on.
+class LazySoundPlayer final : public SoundPlayer {
+public:
+    explicit LazySoundPlayer(QStringList folders);
+    ~LazySoundPlayer() override;
+
+    void play(const QString& name) override;
+    void prepare() override;
+
+    /// True once the module is loaded and its player made.
+    bool isLoaded() const { return player_ != nullptr; }
+
+    /// The folders the installed program looks in: the module folder beside the program's own
+    /// (bin/../lib/klangor), then the program's folder itself (a build tree).
+    static QStringList defaultFolders();
+
+private:
+    SoundPlayer* load();
+
+    QStringList folders_;
+    std::unique_ptr<SoundPlayer> player_;
+    bool failed_ = false;
+};
+
+}  // namespace klangor

@@ -1,0 +1,11 @@
+// The sound player as a module of its own. Qt Multimedia, and with it the sound server's client
+// and the decoders, is loaded only when the program first needs a sound (see
+// platform/qt/lazy_sound_player.h), so that a window that never rings does not carry it.
+
+#include "platform/qt/qt_sound_player.h"
+
+#include <QtGlobal>
+
+extern "C" Q_DECL_EXPORT klangor::SoundPlayer* klangor_create_sound_player() {
+    return new klangor::QtSoundPlayer;
+}
