@@ -147,9 +147,21 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "%s: bad size %s\n", argv[0], argv[i]);
             return 2;
         }
+        const QImage image = render(svg, size);
         const QString path = QStringLiteral("%1/klangor-%2.png").arg(outDir).arg(size);
-        if (!render(svg, size).save(path, "PNG")) {
+        if (!image.save(path, "PNG")) {
             std::fprintf(stderr, "%s: cannot write %s\n", argv[0], qPrintable(path));
+            return 1;
+        }
+        // The same pixels raw, for the program's own window icon: read without an image
+        // decoder, whose plugins would otherwise be looked up at start-up.
+        const QString raw = QStringLiteral("%1/klangor-%2.argb").arg(outDir).arg(size);
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        QByteArray pixels;
+        for (int y = 0; y < size; ++y)
+            pixels.append(reinterpret_cast<const char*>(argb.constScanLine(y)), size * 4);
+        if (!writeFile(raw, pixels)) {
+            std::fprintf(stderr, "%s: cannot write %s\n", argv[0], qPrintable(raw));
             return 1;
         }
     }
