@@ -84,7 +84,6 @@ void TForm1::setUpFrame() {
     setFont(base);
 
     // Look of the form that a .ui file cannot say in pixels.
-    PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { height: 30px; }"));
     PageControl1->setCurrentIndex(0);
     Panel4->raise();
     setPixelFont(Label8, 11);
@@ -93,7 +92,9 @@ void TForm1::setUpFrame() {
     setPixelFont(Label11, 12, true);
     for (QLabel* l : {Label5, Label6, Label7}) {
         setPixelFont(l, 14, true);
-        l->setStyleSheet(QStringLiteral("color: blue;"));
+        QPalette blue = l->palette();
+        blue.setColor(QPalette::WindowText, Qt::blue);
+        l->setPalette(blue);
     }
     for (QLabel* l : {lblStart, lblEnd, lblx})
         setPixelFont(l, 14);

@@ -116,6 +116,23 @@ void TForm1::SetLanguage() {
     for (const char* name : kAutoSizeLabels)
         if (auto* label = findChild<QLabel*>(QString::fromLatin1(name)))
             label->adjustSize();
+    // The bold status captions end just before their values. Where the installed font is wider
+    // than the one the form was drawn with ("Bitiş:"), the caption is set a little tighter
+    // instead of running into its value.
+    for (const auto& [caption, value] :
+         {std::pair{Label5, lblStart}, std::pair{Label6, lblEnd}, std::pair{Label7, lblx}}) {
+        QFont f = caption->font();
+        f.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+        caption->setFont(f);
+        caption->adjustSize();
+        constexpr int kGap = 3;  // pixels between a caption and its value
+        const int over = caption->x() + caption->width() + kGap - value->x();
+        if (over > 0 && caption->text().size() > 1) {
+            f.setLetterSpacing(QFont::AbsoluteSpacing, -qreal(over) / (caption->text().size() - 1));
+            caption->setFont(f);
+            caption->adjustSize();
+        }
+    }
     // The English note under the repeater's settings is longer than its Turkish original: widen
     // its band rather than cut the sentence off.
     Label20->resize(std::max(265, Label20->sizeHint().width()), Label20->height());

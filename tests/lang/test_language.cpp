@@ -280,6 +280,15 @@ private slots:
             QCOMPARE(s.form->Label20->width(), std::max(265, s.form->Label20->sizeHint().width()));
             QCOMPARE(s.form->Label21->geometry(), label21);
             QCOMPARE(s.form->lblx->geometry(), lblx);
+            // The bold status captions stay clear of their values.
+            const auto* f = s.form.get();
+            for (const auto& [caption, value] :
+                 {std::pair{f->Label5, f->lblStart}, std::pair{f->Label6, f->lblEnd},
+                  std::pair{f->Label7, f->lblx}}) {
+                QVERIFY2(caption->x() + caption->width() + 3 <= value->x(),
+                         qPrintable(caption->text() + QStringLiteral(" ends at ") +
+                                    QString::number(caption->geometry().right())));
+            }
         }
         QCOMPARE(s.form->Label7->pos(), QPoint(216, 7));
     }
