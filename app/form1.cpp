@@ -98,8 +98,6 @@ void TForm1::setUpFrame() {
     }
     for (QLabel* l : {lblStart, lblEnd, lblx})
         setPixelFont(l, 14);
-    for (QWidget* w : std::initializer_list<QWidget*>{Label9, Label10, se_hour, se_minute})
-        setPixelFont(w, 15, true);
     QPalette grey = Panel2->palette();
     grey.setColor(QPalette::Window, QColor(226, 226, 226));
     Panel2->setPalette(grey);
@@ -132,8 +130,18 @@ void TForm1::setUpFrame() {
     connect(Panel3, &ClickPanel::clicked, this, &TForm1::Panel3Click);
 }
 
+void TForm1::lookOfQuickDelayPanel() {
+    for (QWidget* w : std::initializer_list<QWidget*>{Label9, Label10, se_hour, se_minute})
+        setPixelFont(w, 15, true);
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::Show) {
+        if (watched == Panel2)
+            lookOfQuickDelayPanel();
+        else if (watched == TabSheet2)
+            fitRepeaterNote();
+    } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_F5 || key == Qt::Key_F1) {
             FormKeyDown(key);

@@ -99,6 +99,10 @@ private:
     void setUpRepeater();
     void setUpSounds();
     void setUpLanguage();
+    // Parts of the look that take time to prepare (a font's first use) and belong to controls
+    // that start hidden: done when those controls are first shown, not while the window opens.
+    void lookOfQuickDelayPanel();  // app/form1.cpp
+    void fitRepeaterNote();        // lang/language.cpp
 
     // alarm/alarm_cycle.cpp: Button1Click's work. Arms the alarm for `deadline`, or, when it is
     // invalid, for the next occurrence of the picker's time of day; stops an armed alarm.

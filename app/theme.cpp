@@ -22,12 +22,16 @@ namespace klangor {
 namespace {
 
 QString findInstalledFamily(const QString& wanted) {
-    if (QFontDatabase::hasFamily(wanted))
+    // The installed families themselves, not QFontDatabase::hasFamily(): that first has
+    // fontconfig resolve the name as an alias, a millisecond or more for each name not
+    // installed, and may answer yes for a name that only an alias maps to a wider font.
+    const QStringList installed = QFontDatabase::families();
+    if (installed.contains(wanted, Qt::CaseInsensitive))
         return wanted;
     // Fonts of similar width first: Liberation Sans has Arial's metrics and is close to Tahoma.
     for (const char* family : {"Liberation Sans", "Arimo", "DejaVu Sans", "Noto Sans"}) {
         const QString f = QString::fromLatin1(family);
-        if (QFontDatabase::hasFamily(f))
+        if (installed.contains(f, Qt::CaseInsensitive))
             return f;
     }
     return wanted;

@@ -133,8 +133,13 @@ void TForm1::SetLanguage() {
             caption->adjustSize();
         }
     }
-    // The English note under the repeater's settings is longer than its Turkish original: widen
-    // its band rather than cut the sentence off.
+    if (TabSheet2->isVisible())
+        fitRepeaterNote();  // otherwise when the page is shown
+}
+
+// The English note under the repeater's settings is longer than its Turkish original: its band
+// is widened rather than the sentence cut off.
+void TForm1::fitRepeaterNote() {
     Label20->resize(std::max(265, Label20->sizeHint().width()), Label20->height());
 }
 

@@ -38,6 +38,11 @@ private slots:
         QCOMPARE(f.form.se_minute->value(), 0);
         QCOMPARE(QApplication::focusWidget(), f.form.se_hour);
         QCOMPARE(f.form.se_hour->findChild<QLineEdit*>()->selectedText(), QStringLiteral("0"));
+        for (QWidget* w : std::initializer_list<QWidget*>{f.form.Label9, f.form.Label10,
+                                                          f.form.se_hour, f.form.se_minute}) {
+            QCOMPARE(w->font().pixelSize(), 15);  // the panel's large bold figures
+            QVERIFY(w->font().bold());
+        }
 
         f.form.se_minute->setValue(9);
         QTest::mouseClick(f.form.BitBtn1, Qt::LeftButton);

@@ -264,6 +264,7 @@ private slots:
     void labelsFitTheirText() {
         Started s(QStringLiteral("English"));
         showForm(*s.form);
+        s.form->PageControl1->setCurrentIndex(1);  // the note is fitted on a page that shows
         const QRect label9 = s.form->Label9->geometry();
         const QRect label20 = s.form->Label20->geometry();
         const QRect label21 = s.form->Label21->geometry();
@@ -291,6 +292,16 @@ private slots:
             }
         }
         QCOMPARE(s.form->Label7->pos(), QPoint(216, 7));
+
+        // Switched while the other page shows, the note is fitted when its page comes up.
+        s.form->PageControl1->setCurrentIndex(1);
+        s.form->lnlLangClick();  // Turkish: the note fits its 265 px band
+        QCOMPARE(s.form->Label20->width(), 265);
+        s.form->PageControl1->setCurrentIndex(0);
+        s.form->lnlLangClick();  // English, longer
+        s.form->PageControl1->setCurrentIndex(1);
+        QCOMPARE(s.form->Label20->width(), s.form->Label20->sizeHint().width());
+        QVERIFY(s.form->Label20->width() > 265);
     }
 };
 
