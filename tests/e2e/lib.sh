@@ -117,6 +117,9 @@ PAGE_Y=${PAGE_Y:-31}
 # click_page X Y [BUTTON]: clicks at a place given in Alarm-page coordinates.
 click_page() { click_at $((PAGE_X + $1)) $((PAGE_Y + $2)) "${3:-1}"; }
 
+# Moves the pointer to an empty spot of the page, so that no control shows its hover look.
+pointer_away() { xdotool mousemove --window "$WIN" $((PAGE_X + 180)) $((PAGE_Y + 120)); sleep 0.2; }
+
 # --- controls (places in page coordinates, as the window lays them out) ------------------------
 
 # set_alarm_in SECONDS: types the time of day SECONDS from now into the alarm time picker, as a

@@ -18,7 +18,7 @@ click_page $((141 + 20)) $((182 + 11)) # xMinutes
 key ctrl+a
 xdotool type 7
 key Tab
-sleep 0.3
+pointer_away
 snapshot period_seven $period_box
 stop_klangor
 [ "$KLANGOR_RC" -eq 0 ] || fail "exit code $KLANGOR_RC after SIGTERM"
@@ -30,7 +30,8 @@ activate "$WIN"
 sleep 0.5
 ! differs_from start_turkish $start_box || fail "the second start is not in Turkish"
 open_repeater_page
-sleep 0.5
+pointer_away
+sleep 0.3
 ! differs_from period_seven $period_box || fail "the second start does not show the period 7"
 stop_klangor
 [ "$(setting lang)" = TR ] && [ "$(setting xMinutes)" = 7 ] || fail "the second run lost the settings"
