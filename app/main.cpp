@@ -1,5 +1,5 @@
+#include "app/application.h"
 #include "app/form1.h"
-#include "app/theme.h"
 #include "platform/platform.h"
 #include "platform/session.h"
 
@@ -13,12 +13,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Klangor"));
-    // No application display name: Qt would append it to every window title, and the caption
-    // must read exactly as the main window sets it.
-    QApplication::setOrganizationName(QStringLiteral("Vostrel"));
-    QApplication::setDesktopFileName(QStringLiteral("klangor"));
-    klangor::applyTheme(QStringLiteral("Aqua Light Slate"));
+    klangor::setUpApplication();
 
     TForm1 form(klangor::makeSystemPlatform());
     klangor::closeOnQuitRequests(&form);

@@ -10,8 +10,8 @@
 // random moment 1.5 to 2.5 s before its time (a whole second, as the time picker holds it), so
 // that the alarm tick meets the alarm at every phase; the next one is armed GAP_MS after it, when
 // its sound has ended.
+#include "app/application.h"
 #include "app/form1.h"
-#include "app/theme.h"
 #include "platform/platform.h"
 #include "platform/qt/lazy_sound_player.h"
 #include "platform/session.h"
@@ -53,9 +53,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Klangor"));
-    QApplication::setOrganizationName(QStringLiteral("Vostrel"));
-    klangor::applyTheme(QStringLiteral("Aqua Light Slate"));
+    klangor::setUpApplication();
 
     klangor::Platform platform = klangor::makeSystemPlatform();
     // The program's own player, with the sound module of this build tree.
