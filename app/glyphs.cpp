@@ -6,8 +6,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include <cstring>
-
 namespace klangor {
 
 QIcon glyph(Glyph which) {
@@ -59,10 +57,10 @@ QIcon appIcon() {
         const QByteArray pixels = file.readAll();
         if (pixels.size() != size * size * 4)
             continue;
-        QImage image(size, size, QImage::Format_ARGB32);
-        for (int y = 0; y < size; ++y)
-            std::memcpy(image.scanLine(y), pixels.constData() + y * size * 4, size_t(size) * 4);
-        icon.addPixmap(QPixmap::fromImage(image));
+        // The image only borrows the bytes: copied before they go.
+        const QImage image(reinterpret_cast<const uchar*>(pixels.constData()), size, size, size * 4,
+                           QImage::Format_ARGB32);
+        icon.addPixmap(QPixmap::fromImage(image.copy()));
     }
     return icon;
 }

@@ -141,9 +141,7 @@ private slots:
     // A preview press plays its list's sound once: notify sounds for about 0.95 s, then silence.
     void previewPressPlays() {
         Fakes fakes;
-        auto platform = fakes.platform();
-        platform.sound = std::make_shared<klangor::QtSoundPlayer>();
-        TForm1 form(platform);
+        TForm1 form(withRealSound(fakes));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.PageControl1->setCurrentIndex(1);
@@ -159,9 +157,7 @@ private slots:
     // "Quiet" (index 5) and no selection (-1) play nothing, and do not stop a sound that plays.
     void quietAndNoSelection() {
         Fakes fakes;
-        auto platform = fakes.platform();
-        platform.sound = std::make_shared<klangor::QtSoundPlayer>();
-        TForm1 form(platform);
+        TForm1 form(withRealSound(fakes));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.sxMinutes->setCurrentIndex(5);
@@ -189,9 +185,7 @@ private slots:
     // notify has played out it is silent.
     void playsWhileCallerBlocksAndNextCutsIt() {
         Fakes fakes;
-        auto platform = fakes.platform();
-        platform.sound = std::make_shared<klangor::QtSoundPlayer>();
-        TForm1 form(platform);
+        TForm1 form(withRealSound(fakes));
         const qint64 first = rec_.now();
         form.PlaySnd(1);  // cock2
         QThread::msleep(2000);
@@ -207,9 +201,7 @@ private slots:
     // play would be over, and ends one play after the second press.
     void twoQuickPressesRestart() {
         Fakes fakes;
-        auto platform = fakes.platform();
-        platform.sound = std::make_shared<klangor::QtSoundPlayer>();
-        TForm1 form(platform);
+        TForm1 form(withRealSound(fakes));
         form.sxMinutes2->setCurrentIndex(2);  // notify
         const qint64 first = rec_.now();
         form.SpeedButton2->click();
@@ -223,6 +215,13 @@ private slots:
     }
 
 private:
+    // The fakes, but the real sound player.
+    static klangor::Platform withRealSound(Fakes& fakes) {
+        klangor::Platform platform = fakes.platform();
+        platform.sound = std::make_shared<klangor::QtSoundPlayer>();
+        return platform;
+    }
+
     MonitorRecorder rec_;
 };
 
