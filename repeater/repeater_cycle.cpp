@@ -45,7 +45,7 @@ void TForm1::repeaterTimer() {
     // The second warning follows the first, so one readying serves both.
     if (elapsedMs + kSoundReadyAheadMs >= periodMs)
         platform_.sound->prepare();
-    if (elapsedMs / 60000 < SpinValue(xMinutes))
+    if (elapsedMs < periodMs)  // not yet a whole N minutes
         return;
     // The next period starts now, not at the planned time.
     xbegin = now;

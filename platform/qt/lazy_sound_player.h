@@ -23,8 +23,9 @@ public:
     /// True once the module is loaded and its player made.
     bool isLoaded() const { return player_ != nullptr; }
 
-    /// The folders the installed program looks in: the module folder beside the program's own
-    /// (bin/../lib/klangor), then the program's folder itself (a build tree).
+    /// The folders the program looks in: the module folder of its installation
+    /// (<libdir>/klangor, found from the program's own folder), then the program's folder
+    /// itself (a build tree).
     static QStringList defaultFolders();
 
 private:
