@@ -1,72 +1,90 @@
-#include "app/form1.h"
+#include "alarm/after_alarm.h"
 
-#include <QLoggingCategory>
+#include "platform/logging.h"
 
-Q_LOGGING_CATEGORY(lcAfterAlarm, "klangor.power")
+#include <QComboBox>
+
+namespace klangor {
 
 namespace {
 
-// Positions in the action list.
-constexpr int kNoAction = 0;
-constexpr int kExecuteCommand = 6;
+struct ActionRow {
+    AfterAlarm::Entry entry;
+    PowerAction power;
+};
+
+// The entries that ask for a change of the computer's state, and which.
+constexpr ActionRow kPowerActions[] = {
+    {AfterAlarm::Lock, PowerAction::Lock},           {AfterAlarm::Sleep, PowerAction::Suspend},
+    {AfterAlarm::Hibernate, PowerAction::Hibernate}, {AfterAlarm::Restart, PowerAction::Reboot},
+    {AfterAlarm::ShutDown, PowerAction::PowerOff},
+};
 
 }  // namespace
 
-void TForm1::setUpAfterAlarm() {
+AfterAlarm::AfterAlarm(const Platform& platform, QComboBox* actions, QWidget* window,
+                       QObject* parent)
+    : QObject(parent), platform_(platform), actions_(actions), window_(window) {
     // `activated` comes only from the user (mouse, keys, wheel), also when the entry chosen is
     // the one already selected: choosing "Execute Command" again offers the dialog again. The
-    // index changes this handler makes itself, and the list rebuilt by the language switch or
+    // index changes this class makes itself, and the list rebuilt by the language switch or
     // the settings, raise no `activated`, so nothing here recurses or asks at start-up.
-    connect(CheckBox3, &QComboBox::activated, this, [this](int) { CheckBox3Change(); });
+    connect(actions_, &QComboBox::activated, this, [this](int) { CheckBox3Change(); });
 }
 
-// OpenDialog1 is the platform's file-open dialog (platform_.files), with no title, filter or
-// starting folder of ours.
-void TForm1::CheckBox3Change() {
-    if (CheckBox3->currentIndex() != kExecuteCommand)
+std::optional<PowerAction> AfterAlarm::powerActionOf(int entry) {
+    for (const ActionRow& row : kPowerActions)
+        if (row.entry == entry)
+            return row.power;
+    return std::nullopt;
+}
+
+// The file dialog is the platform's file-open dialog, with no title, filter or starting folder
+// of ours.
+void AfterAlarm::CheckBox3Change() {
+    if (actions_->currentIndex() != ExecuteCommand)
         return;
-    const std::optional<QString> chosen = platform_.files->chooseFile(this);
+    const std::optional<QString> chosen = platform_.files->chooseFile(window_);
     if (chosen && !chosen->isEmpty()) {
-        CheckBox3->setItemText(kExecuteCommand, *chosen);
-        CheckBox3->setCurrentIndex(kExecuteCommand);
+        actions_->setItemText(ExecuteCommand, *chosen);
+        actions_->setCurrentIndex(ExecuteCommand);
     } else {
-        CheckBox3->setCurrentIndex(kNoAction);
+        actions_->setCurrentIndex(NoAction);
     }
 }
 
-void TForm1::DoShutAction() {
-    using klangor::PowerAction;
-    PowerAction action;
-    switch (_shut) {
-        case 1:
-            action = PowerAction::Lock;
-            break;
-        case 2:
-            action = PowerAction::Suspend;
-            break;
-        case 3:
-            action = PowerAction::Hibernate;
-            break;
-        case 4:
-            action = PowerAction::Reboot;
-            break;
-        case 5:
-            action = PowerAction::PowerOff;
-            break;
-        case kExecuteCommand:
-            if (!_exec.isEmpty() && !platform_.shell->open(_exec.toStdString()))
-                qCWarning(lcAfterAlarm) << "could not open" << _exec;
-            return;
-        default:
-            return;
+void AfterAlarm::clear() {
+    _shut = -1;
+    _exec.clear();
+}
+
+void AfterAlarm::takeFromList() {
+    take(actions_->currentIndex(), actions_->currentText());
+}
+
+void AfterAlarm::take(int index, const QString& text) {
+    _shut = index;
+    _exec = text;
+}
+
+void AfterAlarm::DoShutAction() {
+    if (_shut == ExecuteCommand) {
+        if (!_exec.isEmpty() && !platform_.shell->open(_exec.toStdString()))
+            qCWarning(lcShell) << "could not open" << _exec;
+        return;
     }
+    const std::optional<PowerAction> action = powerActionOf(_shut);
+    if (!action)
+        return;
     // After a suspend, hibernate, restart or power-off the program may get no chance to save
     // (a forced power-off closes it without asking), so save the settings now.
-    if (action != PowerAction::Lock)
-        SaveSettings();
+    if (*action != PowerAction::Lock && beforePowerChange_)
+        beforePowerChange_();
     const int index = _shut;
-    platform_.power->request(action, [index](bool ok) {
+    platform_.power->request(*action, [index](bool ok) {
         if (!ok)
-            qCWarning(lcAfterAlarm) << "after-alarm action" << index << "was not carried out";
+            qCWarning(lcPower) << "after-alarm action" << index << "was not carried out";
     });
 }
+
+}  // namespace klangor

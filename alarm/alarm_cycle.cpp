@@ -1,16 +1,25 @@
+#include "alarm/alarm_cycle.h"
+
+#include "alarm/after_alarm.h"
 #include "alarm/alarm_time.h"
 #include "alarm/event_hook.h"
-#include "app/form1.h"
-#include "app/time_format.h"
+#include "lang/format.h"
+#include "platform/logging.h"
+#include "sound/sounds.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QLoggingCategory>
+#include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
 
-Q_LOGGING_CATEGORY(lcAlarm, "klangor.alarm")
+namespace klangor {
 
 namespace {
 
@@ -20,6 +29,8 @@ constexpr qint64 kLateLimitMs = 60'000;
 // The sound player is readied this long before the alarm's time rather than at Start: it starts
 // on time, and a window that waits for hours does not carry it all the while.
 constexpr qint64 kSoundReadyAheadMs = 60'000;
+// Grace-period ticks before the action runs (Timer2's 3 s each: 15 s).
+constexpr int kGraceTicks = 5;
 
 // Preset notes of the note box's pop-up menu: object name and caption.
 constexpr const char* kPresetNotes[][2] = {
@@ -31,45 +42,46 @@ constexpr const char* kPresetNotes[][2] = {
     {"Kapatbilgisayarartk1", "Kapat bilgisayarı artık..."},
 };
 
-bool isTurkish(const QString& lang) {
-    return lang == QLatin1String("TR");
-}
-
-QString startCaption(const QString& lang) {
-    return isTurkish(lang) ? QStringLiteral("Horozu Kur") : QStringLiteral("Start");
-}
-
-QString stopCaption(const QString& lang) {
-    return isTurkish(lang) ? QStringLiteral("Horozu Kes") : QStringLiteral("Stop");
-}
-
-bool isEnterKey(int key) {
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
+QTimer* makeTimer(QObject* parent, const char* name, int intervalMs) {
+    auto* t = new QTimer(parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setInterval(intervalMs);
+    t->setTimerType(Qt::PreciseTimer);
+    return t;
 }
 
 }  // namespace
 
-void TForm1::setUpAlarm() {
-    using klangor::alarm::EventHook;
+AlarmCycle::AlarmCycle(const Platform& platform, const AlarmControls& controls, Sounds& sounds,
+                       AfterAlarm& afterAlarm, QObject* parent)
+    : QObject(parent),
+      Timer1(makeTimer(this, "Timer1", 500)),
+      Timer2(makeTimer(this, "Timer2", 3000)),
+      ppText(new QMenu(controls.window)),
+      platform_(platform),
+      ui_(controls),
+      sounds_(sounds),
+      afterAlarm_(afterAlarm) {
+    ui_.picker->setDisplayFormat(LongTimeFormat());
+    ui_.picker->setWrapping(true);  // 23 -> 00 in the hour field, as a clock does
 
-    wwDBDateTimePicker1->setDisplayFormat(LongTimeFormat());
-    wwDBDateTimePicker1->setWrapping(true);  // 23 -> 00 in the hour field, as a clock does
-
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(ui_.startButton, &QPushButton::clicked, this, &AlarmCycle::Button1Click);
+    connect(ui_.cancelButton, &QPushButton::clicked, this, &AlarmCycle::Button2Click);
+    connect(Timer1, &QTimer::timeout, this, &AlarmCycle::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &AlarmCycle::Timer2Timer);
     // As on any desktop, Enter presses the focused button, not only Space.
-    for (QPushButton* b : {Button1, Button2})
+    for (QPushButton* b : {ui_.startButton, ui_.cancelButton})
         b->setAutoDefault(true);
 
-    EventHook::install(this, std::initializer_list<QObject*>{Label1}, [this](QObject*, QEvent* e) {
-        if (e->type() == QEvent::MouseButtonDblClick)
-            Label1DblClick();
-        return false;
-    });
+    using alarm::EventHook;
+    EventHook::install(this, std::initializer_list<QObject*>{ui_.timeCaption},
+                       [this](QObject*, QEvent* e) {
+                           if (e->type() == QEvent::MouseButtonDblClick)
+                               Label1DblClick();
+                           return false;
+                       });
     // "*" in the picker opens the quick-delay panel; the key still reaches the picker.
-    EventHook::install(this, std::initializer_list<QObject*>{wwDBDateTimePicker1},
+    EventHook::install(this, std::initializer_list<QObject*>{ui_.picker},
                        [this](QObject*, QEvent* e) {
                            if (e->type() == QEvent::KeyPress) {
                                const QString text = static_cast<QKeyEvent*>(e)->text();
@@ -79,10 +91,14 @@ void TForm1::setUpAlarm() {
                            return false;
                        });
     // The note is one paragraph: Enter does not break the line.
-    EventHook::install(this, std::initializer_list<QObject*>{ComboBox1}, [](QObject*, QEvent* e) {
+    EventHook::install(this, std::initializer_list<QObject*>{ui_.note}, [](QObject*, QEvent* e) {
         return e->type() == QEvent::KeyPress && isEnterKey(static_cast<QKeyEvent*>(e)->key());
     });
+    setUpPresetNotes();
+}
 
+void AlarmCycle::setUpPresetNotes() {
+    ppText->setObjectName(QStringLiteral("ppText"));
     for (const auto& [name, caption] : kPresetNotes) {
         auto* entry = new QAction(QString::fromUtf8(caption), ppText);
         entry->setObjectName(QString::fromLatin1(name));
@@ -90,48 +106,54 @@ void TForm1::setUpAlarm() {
         entry->setData(QString::fromUtf8(caption));
         ppText->addAction(entry);
     }
-    connect(ppText, &QMenu::triggered, this, &TForm1::ayunutma1Click);
-    ComboBox1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ComboBox1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { ppText->popup(ComboBox1->viewport()->mapToGlobal(pos)); });
+    connect(ppText, &QMenu::triggered, this, &AlarmCycle::ayunutma1Click);
+    ui_.note->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui_.note, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ppText->popup(ui_.note->viewport()->mapToGlobal(pos)); });
 }
 
-void TForm1::Button1Click() {
-    startOrStopAlarm(QDateTime());
+bool AlarmCycle::armed() const {
+    return Timer1->isActive();
 }
 
-void TForm1::startOrStopAlarm(const QDateTime& deadline) {
+void AlarmCycle::Button1Click() {
+    startOrStop(QDateTime());
+}
+
+void AlarmCycle::armAt(const QDateTime& deadline) {
+    startOrStop(deadline);
+}
+
+void AlarmCycle::startOrStop(const QDateTime& deadline) {
     // Whatever happens next, a pending after-alarm action is cancelled.
-    Panel2->hide();
+    ui_.delayPanel->hide();
     Timer2->stop();
-    Button2->hide();
+    ui_.cancelButton->hide();
 
-    const QString caption = Button1->text();
-    if (caption == QLatin1String("Start") || caption == QLatin1String("Horozu Kur")) {
-        _shut = -1;  // the action is taken when the alarm fires
-        _exec.clear();
-        platform_.window->minimize(this);
-        Button1->setText(stopCaption(_lang));
+    if (lang::isStartCaption(ui_.startButton->text())) {
+        afterAlarm_.clear();  // the action is taken when the alarm fires
+        platform_.window->minimize(ui_.window);
+        ui_.startButton->setText(lang::stopCaption(language_));
         const QDateTime now = platform_.clock->now();
         _startTime = now.time();
         // The picker shows whole seconds; milliseconds left over from "now" must not delay a
         // typed alarm time.
-        const QTime picked = wwDBDateTimePicker1->time();
+        const QTime picked = ui_.picker->time();
         _endTime = QTime(picked.hour(), picked.minute(), picked.second());
-        _endAt = deadline.isValid() ? deadline : klangor::alarm::nextOccurrence(now, _endTime);
+        _endAt = deadline.isValid() ? deadline : alarm::nextOccurrence(now, _endTime);
         const QString format = LongTimeFormat();
-        lblStart->setText(QLocale().toString(_startTime, format));
-        lblEnd->setText(QLocale().toString(_endTime, format));
-        Timer1->start(klangor::alarm::nextTickMs(now.msecsTo(_endAt)));
-        wwDBDateTimePicker1->setEnabled(false);
+        ui_.startedAt->setText(QLocale().toString(_startTime, format));
+        ui_.endsAt->setText(QLocale().toString(_endTime, format));
+        Timer1->start(alarm::nextTickMs(now.msecsTo(_endAt)));
+        ui_.picker->setEnabled(false);
     } else {
-        Button1->setText(startCaption(_lang));
+        ui_.startButton->setText(lang::startCaption(language_));
         Timer1->stop();
-        wwDBDateTimePicker1->setEnabled(true);
+        ui_.picker->setEnabled(true);
     }
 }
 
-void TForm1::Timer1Timer() {
+void AlarmCycle::Timer1Timer() {
     if (!Timer1->isActive())  // a tick that was already queued when the alarm stopped
         return;
     // The wall clock is asked at every tick, so a suspend or a clock change never shifts the
@@ -140,47 +162,45 @@ void TForm1::Timer1Timer() {
     const qint64 msLeft = now.msecsTo(_endAt);
     if (msLeft > 0) {
         if (msLeft <= kSoundReadyAheadMs)
-            platform_.sound->prepare();
-        lblx->setText(klangor::alarm::remainingText(msLeft));
-        Timer1->start(klangor::alarm::nextTickMs(msLeft));
+            sounds_.prepare();
+        ui_.remaining->setText(alarm::remainingText(msLeft));
+        Timer1->start(alarm::nextTickMs(msLeft));
         return;
     }
 
     Timer1->stop();
     qCDebug(lcAlarm) << "rang" << -msLeft << "ms after" << _endAt.toString(Qt::ISODateWithMs);
-    wwDBDateTimePicker1->setTime(now.time());
+    ui_.picker->setTime(now.time());
     if (-msLeft > kLateLimitMs) {
         qCWarning(lcAlarm) << "alarm noticed" << -msLeft / 1000
                            << "s after its time; the after-alarm action is skipped";
-        _shut = -1;
-        _exec.clear();
+        afterAlarm_.clear();
     } else {
-        _shut = CheckBox3->currentIndex();
-        _exec = CheckBox3->currentText();
+        afterAlarm_.takeFromList();
     }
-    _tmr = 5;
-    Button1->setText(startCaption(_lang));
-    wwDBDateTimePicker1->setEnabled(true);
+    _tmr = kGraceTicks;
+    ui_.startButton->setText(lang::startCaption(language_));
+    ui_.picker->setEnabled(true);
 
-    if (CheckBox1->isChecked()) {
-        const int sound = salarm->currentIndex();
-        PlaySnd(sound);
-        if (chkTwo->isChecked()) {
+    if (ui_.soundAlert->isChecked()) {
+        const int sound = ui_.sound->currentIndex();
+        sounds_.PlaySnd(sound);
+        if (ui_.repeatTwice->isChecked()) {
             platform_.sleeper->sleepMs(2000);
-            PlaySnd(sound);
+            sounds_.PlaySnd(sound);
         }
     }
-    if (CheckBox2->isChecked()) {
-        platform_.window->restoreAndRaise(this);
-        platform_.notifier->notify(QStringLiteral("Klangor"), ComboBox1->toPlainText());
+    if (ui_.messageAlert->isChecked()) {
+        platform_.window->restoreAndRaise(ui_.window);
+        platform_.notifier->notify(QStringLiteral("Klangor"), ui_.note->toPlainText());
     }
-    if (_shut > 0) {
+    if (afterAlarm_.pending()) {
         Timer2->start();
-        Button2->show();
+        ui_.cancelButton->show();
     }
 }
 
-void TForm1::Timer2Timer() {
+void AlarmCycle::Timer2Timer() {
     if (!Timer2->isActive())  // cancelled: the action must not run
         return;
     --_tmr;
@@ -188,30 +208,28 @@ void TForm1::Timer2Timer() {
         return;
     Timer1->stop();
     Timer2->stop();
-    Button2->hide();
-    DoShutAction();
+    ui_.cancelButton->hide();
+    afterAlarm_.DoShutAction();
 }
 
-void TForm1::Button2Click() {
-    Button2->hide();
+void AlarmCycle::Button2Click() {
+    ui_.cancelButton->hide();
     Timer2->stop();
 }
 
-void TForm1::Label1DblClick() {
-    if (wwDBDateTimePicker1->isEnabled())
-        wwDBDateTimePicker1->setTime(platform_.clock->now().time());
+void AlarmCycle::Label1DblClick() {
+    if (ui_.picker->isEnabled())
+        ui_.picker->setTime(platform_.clock->now().time());
 }
 
-void TForm1::wwDBDateTimePicker1KeyPress(QChar key) {
+void AlarmCycle::wwDBDateTimePicker1KeyPress(QChar key) {
     if (key == QLatin1Char('*'))
-        BitBtn1Click();
+        emit delayPanelRequested();
 }
 
-void TForm1::ayunutma1Click(QAction* sender) {
+void AlarmCycle::ayunutma1Click(QAction* sender) {
     const QString caption = sender->data().toString();
-    ComboBox1->setPlainText(caption.isEmpty() ? sender->text() : caption);
+    ui_.note->setPlainText(caption.isEmpty() ? sender->text() : caption);
 }
 
-QString TwoDigits(const QString& text) {
-    return text.size() == 1 ? QStringLiteral("0") + text : text;
-}
+}  // namespace klangor

@@ -1,6 +1,6 @@
 #include "alarm/alarm_time.h"
 
-#include "app/form1.h"
+#include "lang/format.h"
 
 #include <QLocale>
 

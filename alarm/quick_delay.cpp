@@ -1,42 +1,40 @@
-#include "alarm/event_hook.h"
-#include "app/form1.h"
+#include "alarm/quick_delay.h"
 
+#include "alarm/alarm_cycle.h"
+#include "alarm/event_hook.h"
+#include "lang/format.h"
+
+#include <QDateTimeEdit>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QSpinBox>
 
-namespace {
+namespace klangor {
 
-bool isEnterKey(int key) {
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
+QuickDelay::QuickDelay(const Platform& platform, const QuickDelayControls& controls,
+                       AlarmCycle& alarm, QObject* parent)
+    : QObject(parent), platform_(platform), ui_(controls), alarm_(alarm) {
+    using alarm::EventHook;
 
-}  // namespace
-
-void TForm1::setUpQuickDelay() {
-    using klangor::alarm::EventHook;
-
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-    const QList<QPushButton*> minuteButtons{Button5,  Button6,  Button7,  Button8,  Button9,
-                                            Button14, Button13, Button12, Button11, Button10,
-                                            Button19, Button18, Button17, Button16, Button15};
-    for (QPushButton* b : minuteButtons) {
-        if (b == Button15)
-            connect(b, &QPushButton::clicked, this, &TForm1::Button15Click);
+    connect(ui_.openButton, &QPushButton::clicked, this, &QuickDelay::BitBtn1Click);
+    connect(ui_.accept, &QPushButton::clicked, this, &QuickDelay::Button3Click);
+    connect(ui_.close, &QPushButton::clicked, this, &QuickDelay::Button4Click);
+    for (QPushButton* b : ui_.minuteButtons) {
+        if (b == ui_.sixty)
+            connect(b, &QPushButton::clicked, this, &QuickDelay::Button15Click);
         else
             connect(b, &QPushButton::clicked, this, [this, b] { Button5Click(b); });
     }
     // As on any desktop, Enter presses the focused button, not only Space.
-    BitBtn1->setAutoDefault(true);
-    Button3->setAutoDefault(true);
-    Button4->setAutoDefault(true);
-    for (QPushButton* b : minuteButtons)
+    for (QPushButton* b : {ui_.openButton, ui_.accept, ui_.close})
+        b->setAutoDefault(true);
+    for (QPushButton* b : ui_.minuteButtons)
         b->setAutoDefault(true);
 
     // A push button ignores the right mouse button, so its release is caught here.
-    EventHook::install(this, minuteButtons, [this](QObject* watched, QEvent* e) {
+    EventHook::install(this, ui_.minuteButtons, [this](QObject* watched, QEvent* e) {
         if (e->type() == QEvent::MouseButtonRelease)
             Button5MouseUp(static_cast<QPushButton*>(watched),
                            static_cast<QMouseEvent*>(e)->button());
@@ -44,8 +42,8 @@ void TForm1::setUpQuickDelay() {
     });
 
     // Entering a box selects its text; Enter and Esc move on or close the panel.
-    const auto boxHook = [this](QSpinBox* box, void (TForm1::*enter)(),
-                                void (TForm1::*keyDown)(int)) {
+    const auto boxHook = [this](QSpinBox* box, void (QuickDelay::*enter)(),
+                                void (QuickDelay::*keyDown)(int)) {
         EventHook::install(this, std::initializer_list<QObject*>{box},
                            [this, box, enter, keyDown](QObject*, QEvent* e) {
                                if (e->type() == QEvent::FocusIn) {
@@ -65,75 +63,78 @@ void TForm1::setUpQuickDelay() {
                                return false;
                            });
     };
-    boxHook(se_hour, &TForm1::se_hourEnter, &TForm1::se_hourKeyDown);
-    boxHook(se_minute, &TForm1::se_minuteEnter, &TForm1::se_minuteKeyDown);
+    boxHook(ui_.hours, &QuickDelay::se_hourEnter, &QuickDelay::se_hourKeyDown);
+    boxHook(ui_.minutes, &QuickDelay::se_minuteEnter, &QuickDelay::se_minuteKeyDown);
 }
 
-void TForm1::BitBtn1Click() {
-    if (!wwDBDateTimePicker1->isEnabled())  // an alarm is armed
+void QuickDelay::BitBtn1Click() {
+    if (!ui_.picker->isEnabled())  // an alarm is armed
         return;
-    Panel2->move(wwDBDateTimePicker1->x(), BitBtn1->y() + BitBtn1->height() + 2);
-    Panel2->setVisible(Panel2->isHidden());
-    if (!Panel2->isHidden()) {
-        Panel2->raise();
-        se_hour->setValue(0);
-        se_minute->setValue(0);
-        se_hour->setFocus();
+    ui_.panel->move(ui_.picker->x(), ui_.openButton->y() + ui_.openButton->height() + 2);
+    ui_.panel->setVisible(ui_.panel->isHidden());
+    if (!ui_.panel->isHidden()) {
+        ui_.panel->raise();
+        ui_.hours->setValue(0);
+        ui_.minutes->setValue(0);
+        ui_.hours->setFocus();
     }
 }
 
-void TForm1::Button5Click(QPushButton* sender) {
-    se_minute->setValue(sender->text().toInt());
+void QuickDelay::Button5Click(QPushButton* sender) {
+    ui_.minutes->setValue(sender->text().toInt());
 }
 
-void TForm1::Button15Click() {
-    se_hour->setValue(1);
-    se_minute->setValue(0);
+void QuickDelay::Button15Click() {
+    ui_.hours->setValue(1);
+    ui_.minutes->setValue(0);
 }
 
-void TForm1::Button5MouseUp(QPushButton* sender, Qt::MouseButton button) {
+void QuickDelay::Button5MouseUp(QPushButton* sender, Qt::MouseButton button) {
     if (button != Qt::RightButton)
         return;  // the click handler has done the work of a left click
     Button5Click(sender);
     Button3Click();
 }
 
-void TForm1::Button3Click() {
-    const qint64 minutes = qint64{SpinValue(se_hour)} * 60 + SpinValue(se_minute);
+void QuickDelay::Button3Click() {
+    const qint64 minutes = qint64{SpinValue(ui_.hours)} * 60 + SpinValue(ui_.minutes);
     // The whole delay, days included, even where the picker shows only its time of day.
     const QDateTime deadline = platform_.clock->now().addSecs(minutes * 60);
-    wwDBDateTimePicker1->setTime(deadline.time());
-    ComboBox1->setFocus();
-    Panel2->hide();
-    startOrStopAlarm(deadline);
+    ui_.picker->setTime(deadline.time());
+    ui_.note->setFocus();
+    ui_.panel->hide();
+    alarm_.armAt(deadline);
 }
 
-void TForm1::Button4Click() {
-    Panel2->hide();
+void QuickDelay::Button4Click() {
+    ui_.panel->hide();
 }
 
-void TForm1::se_hourEnter() {
-    se_hour->selectAll();
+void QuickDelay::se_hourEnter() {
+    ui_.hours->selectAll();
 }
 
-void TForm1::se_minuteEnter() {
-    se_minute->selectAll();
+void QuickDelay::se_minuteEnter() {
+    ui_.minutes->selectAll();
 }
 
-void TForm1::se_hourKeyDown(int key) {
-    if (isEnterKey(key)) {
-        se_minute->setFocus();
-    } else if (key == Qt::Key_Escape) {
-        Panel2->hide();
-        wwDBDateTimePicker1->setFocus();
-    }
+void QuickDelay::closeToPicker() {
+    ui_.panel->hide();
+    ui_.picker->setFocus();
 }
 
-void TForm1::se_minuteKeyDown(int key) {
-    if (isEnterKey(key)) {
-        Button3->setFocus();
-    } else if (key == Qt::Key_Escape) {
-        Panel2->hide();
-        wwDBDateTimePicker1->setFocus();
-    }
+void QuickDelay::se_hourKeyDown(int key) {
+    if (isEnterKey(key))
+        ui_.minutes->setFocus();
+    else if (key == Qt::Key_Escape)
+        closeToPicker();
 }
+
+void QuickDelay::se_minuteKeyDown(int key) {
+    if (isEnterKey(key))
+        ui_.accept->setFocus();
+    else if (key == Qt::Key_Escape)
+        closeToPicker();
+}
+
+}  // namespace klangor

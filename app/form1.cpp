@@ -1,15 +1,19 @@
 #include "app/form1.h"
 
+#include "alarm/after_alarm.h"
+#include "alarm/alarm_cycle.h"
+#include "alarm/quick_delay.h"
 #include "app/glyphs.h"
 #include "app/theme.h"
+#include "lang/interface_language.h"
 #include "repeater/form4.h"
+#include "repeater/repeater.h"
+#include "settings/settings_binding.h"
+#include "sound/sounds.h"
 
-#include <QAction>
 #include <QCloseEvent>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
-#include <QTimer>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -36,42 +40,22 @@ constexpr Qt::WindowFlags kWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
 
-QTimer* makeTimer(QObject* parent, const char* name, int intervalMs) {
-    auto* t = new QTimer(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setInterval(intervalMs);
-    t->setTimerType(Qt::PreciseTimer);
-    return t;
-}
-
 }  // namespace
 
 TForm1::TForm1(klangor::Platform platform, QWidget* parent)
     // The window flags come before the controls: setting them later re-creates the window and
-    // re-polishes every control under the theme's style sheet, a good part of the start-up time.
+    // re-polishes every control, a good part of the start-up time.
     : QWidget(parent, kWindowFlags), platform_(std::move(platform)) {
-    setupUi(this);
-
-    Timer1 = makeTimer(this, "Timer1", 500);
-    Timer2 = makeTimer(this, "Timer2", 3000);
-    repeater = makeTimer(this, "repeater", 30000);
-    repear_end = makeTimer(this, "repear_end", 0);
-    repear_end->setSingleShot(false);  // switched off by its own handler, as a window timer is
-
+    if (!platform_.complete())
+        qFatal("TForm1: the platform bundle lacks an operation");
+    ui.setupUi(this);
     setUpFrame();
-    setUpAlarm();
-    setUpQuickDelay();
-    setUpAfterAlarm();
-    setUpRepeater();
-    setUpSounds();
-    setUpLanguage();
-
-    form4_ = new TForm4(platform_);
+    form4_ = std::make_unique<TForm4>(platform_, font().family());
+    setUpConcerns();
+    setUpKeys();
 }
 
-TForm1::~TForm1() {
-    delete form4_;
-}
+TForm1::~TForm1() = default;
 
 void TForm1::setUpFrame() {
     setFixedSize(368, 345);
@@ -84,27 +68,27 @@ void TForm1::setUpFrame() {
     setFont(base);
 
     // Look of the form that a .ui file cannot say in pixels.
-    PageControl1->setCurrentIndex(0);
-    Panel4->raise();
-    setPixelFont(Label8, 11);
-    setPixelFont(wwDBDateTimePicker1, 17);
-    setPixelFont(Button1, 12, true);
-    setPixelFont(Label11, 12, true);
-    for (QLabel* l : {Label5, Label6, Label7}) {
+    ui.PageControl1->setCurrentIndex(0);
+    ui.Panel4->raise();
+    setPixelFont(ui.Label8, 11);
+    setPixelFont(ui.wwDBDateTimePicker1, 17);
+    setPixelFont(ui.Button1, 12, true);
+    setPixelFont(ui.Label11, 12, true);
+    for (QLabel* l : {ui.Label5, ui.Label6, ui.Label7}) {
         setPixelFont(l, 14, true);
         QPalette blue = l->palette();
         blue.setColor(QPalette::WindowText, Qt::blue);
         l->setPalette(blue);
     }
-    for (QLabel* l : {lblStart, lblEnd, lblx})
+    for (QLabel* l : {ui.lblStart, ui.lblEnd, ui.lblx})
         setPixelFont(l, 14);
-    QPalette grey = Panel2->palette();
+    QPalette grey = ui.Panel2->palette();
     grey.setColor(QPalette::Window, QColor(226, 226, 226));
-    Panel2->setPalette(grey);
-    Panel2->raise();
-    setPixelFont(repeater_start, 12, true);
-    setPixelFont(repeater_stop, 12, true);
-    for (QLabel* l : {Label21, Label20}) {
+    ui.Panel2->setPalette(grey);
+    ui.Panel2->raise();
+    setPixelFont(ui.repeater_start, 12, true);
+    setPixelFont(ui.repeater_stop, 12, true);
+    for (QLabel* l : {ui.Label21, ui.Label20}) {
         setPixelFont(l, 12, false, true, klangor::installedFamily(QStringLiteral("Arial")));
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, QColor(0, 128, 64));
@@ -112,41 +96,93 @@ void TForm1::setUpFrame() {
         l->setPalette(p);
     }
 
-    BitBtn1->setIcon(klangor::glyph(klangor::Glyph::DownTriangle));
-    Button2->setIcon(klangor::glyph(klangor::Glyph::Cross));
-    Button3->setIcon(klangor::glyph(klangor::Glyph::Tick));
-    Button4->setIcon(klangor::glyph(klangor::Glyph::Cross));
-    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3})
+    ui.BitBtn1->setIcon(klangor::glyph(klangor::Glyph::DownTriangle));
+    ui.Button2->setIcon(klangor::glyph(klangor::Glyph::Cross));
+    ui.Button3->setIcon(klangor::glyph(klangor::Glyph::Tick));
+    ui.Button4->setIcon(klangor::glyph(klangor::Glyph::Cross));
+    for (QToolButton* b : {ui.SpeedButton1, ui.SpeedButton2, ui.SpeedButton3})
         b->setIcon(klangor::glyph(klangor::Glyph::Play));
 
-    ppText = new QMenu(this);
-    ppText->setObjectName(QStringLiteral("ppText"));
-
-    // Key preview: the window sees every key before the focused control does.
+    // The drag handles, and the hidden controls whose look is finished when first shown.
     installEventFilter(this);
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
+    for (const char* name : kDragHandles)
+        if (auto* w = findChild<QWidget*>(QString::fromLatin1(name)))
+            w->installEventFilter(this);
+    ui.Panel2->installEventFilter(this);
+    ui.TabSheet2->installEventFilter(this);
 
-    connect(Panel3, &ClickPanel::clicked, this, &TForm1::Panel3Click);
+    connect(ui.Panel3, &ClickPanel::clicked, this, &TForm1::Panel3Click);
+}
+
+void TForm1::setUpConcerns() {
+    using namespace klangor;
+    sounds_ = new Sounds(platform_.sound,
+                         std::array<Sounds::Preview, 3>{{{ui.SpeedButton1, ui.sxMinutes},
+                                                         {ui.SpeedButton2, ui.sxMinutes2},
+                                                         {ui.SpeedButton3, ui.salarm}}},
+                         this);
+    afterAlarm_ = new AfterAlarm(platform_, ui.CheckBox3, this, this);
+    afterAlarm_->setBeforePowerChange([this] { SaveSettings(); });
+    alarm_ = new AlarmCycle(
+        platform_,
+        AlarmControls{this, ui.wwDBDateTimePicker1, ui.Button1, ui.Button2, ui.Panel2, ui.Label1,
+                      ui.lblStart, ui.lblEnd, ui.lblx, ui.CheckBox1, ui.CheckBox2, ui.chkTwo,
+                      ui.salarm, ui.ComboBox1},
+        *sounds_, *afterAlarm_, this);
+    quickDelay_ = new QuickDelay(
+        platform_,
+        QuickDelayControls{ui.Panel2,
+                           ui.BitBtn1,
+                           ui.se_hour,
+                           ui.se_minute,
+                           ui.Button3,
+                           ui.Button4,
+                           {ui.Button5, ui.Button6, ui.Button7, ui.Button8, ui.Button9, ui.Button14,
+                            ui.Button13, ui.Button12, ui.Button11, ui.Button10, ui.Button19,
+                            ui.Button18, ui.Button17, ui.Button16, ui.Button15},
+                           ui.Button15,
+                           ui.wwDBDateTimePicker1,
+                           ui.ComboBox1},
+        *alarm_, this);
+    connect(alarm_, &AlarmCycle::delayPanelRequested, this, &TForm1::BitBtn1Click);
+    repeater_ =
+        new Repeater(platform_,
+                     RepeaterControls{this, ui.repeater_start, ui.repeater_stop, ui.lblstatus,
+                                      ui.lblBegin, ui.lblLastx, ui.lblEndx, ui.xMinutes,
+                                      ui.xMinutes2, ui.sxMinutes, ui.sxMinutes2, ui.chkTurnOff},
+                     *sounds_, *form4_, this);
+    language_ =
+        new InterfaceLanguage(platform_,
+                              LanguageControls{this, form4_.get(), ui.PageControl1, ui.lnlLang,
+                                               ui.wwDBDateTimePicker1, ui.CheckBox3},
+                              this);
+    connect(ui.lnlLang, &ClickPanel::clicked, this, &TForm1::lnlLangClick);
+    connect(language_, &InterfaceLanguage::changed, alarm_, &AlarmCycle::setLanguage);
+    settings_ = std::make_unique<SettingsBinding>(platform_.settings, this);
+}
+
+// F5 and F1 work wherever the focus is in the window, before the focused control sees them.
+void TForm1::setUpKeys() {
+    for (const Qt::Key key : {Qt::Key_F5, Qt::Key_F1}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        shortcut->setAutoRepeat(false);
+        connect(shortcut, &QShortcut::activated, this, [this, key] { FormKeyDown(key); });
+    }
 }
 
 void TForm1::lookOfQuickDelayPanel() {
-    for (QWidget* w : std::initializer_list<QWidget*>{Label9, Label10, se_hour, se_minute})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.Label9, ui.Label10, ui.se_hour, ui.se_minute})
         setPixelFont(w, 15, true);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show) {
-        if (watched == Panel2)
+        if (watched == ui.Panel2)
             lookOfQuickDelayPanel();
-        else if (watched == TabSheet2)
-            fitRepeaterNote();
-    } else if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_F5 || key == Qt::Key_F1) {
-            FormKeyDown(key);
-            return true;
-        }
+        else if (watched == ui.TabSheet2)
+            language_->fitRepeaterNote();
     } else if (event->type() == QEvent::MouseButtonPress) {
         // A press that a child left unhandled reaches its parents too: only the control that
         // was actually hit decides.
@@ -182,21 +218,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormShow() {
-    repeater_stop->move(repeater_start->pos());
-    PageControl1->setCurrentIndex(0);
-    for (QLabel* l : {lblstatus, lblEndx, lblBegin, lblLastx})
+    ui.repeater_stop->move(ui.repeater_start->pos());
+    ui.PageControl1->setCurrentIndex(0);
+    for (QLabel* l : {ui.lblstatus, ui.lblEndx, ui.lblBegin, ui.lblLastx})
         l->clear();
     LoadSettings();
-    if (_lang.isEmpty())
-        _lang = IsTurkishLocale() ? QStringLiteral("TR") : QStringLiteral("EN");
+    language_->chooseDefault();
     SetLanguage();
-    wwDBDateTimePicker1->setTime(platform_.clock->now().time());
-    wwDBDateTimePicker1->setFocus();
+    ui.wwDBDateTimePicker1->setTime(platform_.clock->now().time());
+    ui.wwDBDateTimePicker1->setFocus();
 }
 
 void TForm1::FormClose() {
-    repeater->stop();
-    repear_end->stop();
+    repeater_->stopTimers();
     SaveSettings();
 }
 
@@ -216,10 +250,109 @@ void TForm1::Panel3Click() {
     platform_.shell->open(KLANGOR_HOMEPAGE);
 }
 
-int SpinValue(const QSpinBox* box) {
-    bool ok = false;
-    const qlonglong v = box->cleanText().trimmed().toLongLong(&ok);
-    if (!ok)
-        return box->minimum();
-    return static_cast<int>(std::clamp<qlonglong>(v, box->minimum(), box->maximum()));
+// The handlers of the concerns, under their own names.
+
+void TForm1::Button1Click() {
+    alarm_->Button1Click();
+}
+void TForm1::Timer1Timer() {
+    alarm_->Timer1Timer();
+}
+void TForm1::Timer2Timer() {
+    alarm_->Timer2Timer();
+}
+void TForm1::Button2Click() {
+    alarm_->Button2Click();
+}
+void TForm1::Label1DblClick() {
+    alarm_->Label1DblClick();
+}
+void TForm1::wwDBDateTimePicker1KeyPress(QChar key) {
+    alarm_->wwDBDateTimePicker1KeyPress(key);
+}
+void TForm1::ayunutma1Click(QAction* sender) {
+    alarm_->ayunutma1Click(sender);
+}
+
+void TForm1::BitBtn1Click() {
+    quickDelay_->BitBtn1Click();
+}
+void TForm1::Button5Click(QPushButton* sender) {
+    quickDelay_->Button5Click(sender);
+}
+void TForm1::Button15Click() {
+    quickDelay_->Button15Click();
+}
+void TForm1::Button5MouseUp(QPushButton* sender, Qt::MouseButton button) {
+    quickDelay_->Button5MouseUp(sender, button);
+}
+void TForm1::Button3Click() {
+    quickDelay_->Button3Click();
+}
+void TForm1::Button4Click() {
+    quickDelay_->Button4Click();
+}
+void TForm1::se_hourEnter() {
+    quickDelay_->se_hourEnter();
+}
+void TForm1::se_minuteEnter() {
+    quickDelay_->se_minuteEnter();
+}
+void TForm1::se_hourKeyDown(int key) {
+    quickDelay_->se_hourKeyDown(key);
+}
+void TForm1::se_minuteKeyDown(int key) {
+    quickDelay_->se_minuteKeyDown(key);
+}
+
+void TForm1::CheckBox3Change() {
+    afterAlarm_->CheckBox3Change();
+}
+void TForm1::DoShutAction() {
+    afterAlarm_->DoShutAction();
+}
+
+void TForm1::repeater_startClick() {
+    repeater_->repeater_startClick();
+}
+void TForm1::repeater_stopClick() {
+    repeater_->repeater_stopClick();
+}
+void TForm1::repeaterTimer() {
+    repeater_->repeaterTimer();
+}
+void TForm1::repear_endTimer() {
+    repeater_->repear_endTimer();
+}
+
+void TForm1::PlaySnd(int index) {
+    sounds_->PlaySnd(index);
+}
+void TForm1::SpeedButton1Click() {
+    sounds_->SpeedButton1Click();
+}
+void TForm1::SpeedButton2Click() {
+    sounds_->SpeedButton2Click();
+}
+void TForm1::SpeedButton3Click() {
+    sounds_->SpeedButton3Click();
+}
+
+bool TForm1::IsTurkishLocale() const {
+    return language_->IsTurkishLocale();
+}
+void TForm1::SetLanguage() {
+    language_->SetLanguage();
+}
+void TForm1::lnlLangClick() {
+    language_->lnlLangClick();
+}
+
+void TForm1::LoadSettings() {
+    if (const std::optional<QString> code = settings_->load())
+        language_->setCode(*code);
+}
+
+void TForm1::SaveSettings() {
+    settings_->save();
 }

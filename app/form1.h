@@ -3,43 +3,45 @@
 #include "platform/platform.h"
 #include "ui_form1.h"
 
-#include <QDateTime>
-#include <QString>
-#include <QTime>
-#include <QTimer>
 #include <QWidget>
 
-class QMenu;
+#include <memory>
+
+class QAction;
+class QPushButton;
 class TForm4;
 
-/// The main window. Its controls come from form1.ui under their own object names; the handlers
-/// of each concern are defined in that concern's folder (alarm/, repeater/, sound/, lang/,
-/// settings/), the window-wide ones in app/form1.cpp.
-class TForm1 final : public QWidget, public Ui::TForm1 {
+namespace klangor {
+class AfterAlarm;
+class AlarmCycle;
+class InterfaceLanguage;
+class QuickDelay;
+class Repeater;
+class SettingsBinding;
+class Sounds;
+}  // namespace klangor
+
+/// The main window: the hall of the program. It owns the controls of form1.ui and the screen-off
+/// prompt, builds one object per concern (alarm, delay panel, after-alarm actions, repeater,
+/// sounds, language, settings) and does the window-wide work (frame, keys, drag, "?"). Each
+/// handler keeps its name here and passes the work on to its concern.
+class TForm1 final : public QWidget {
     Q_OBJECT
 public:
     explicit TForm1(klangor::Platform platform, QWidget* parent = nullptr);
     ~TForm1() override;
 
     /// The screen-off prompt, created after this window and hidden until the repeater shows it.
-    TForm4* Form4() const { return form4_; }
-    const klangor::Platform& platform() const { return platform_; }
+    TForm4* Form4() const { return form4_.get(); }
 
-    // Timers (object names as given, all created switched off).
-    QTimer* Timer1;      // 500 ms, the alarm tick
-    QTimer* Timer2;      // 3000 ms, the grace period
-    QTimer* repeater;    // 30000 ms, the repeater's period check
-    QTimer* repear_end;  // one-shot, the second warning
-    QMenu* ppText;       // preset notes of ComboBox1
-
-    // --- app/form1.cpp: the window-wide handlers
+    // The window-wide handlers.
     void FormShow();
     void FormClose();
     void FormKeyDown(int key);
     void FormMouseDown(QWidget* sender);
     void Panel3Click();
 
-    // --- alarm/alarm_cycle.cpp
+    // The alarm.
     void Button1Click();
     void Timer1Timer();
     void Timer2Timer();
@@ -48,7 +50,7 @@ public:
     void wwDBDateTimePicker1KeyPress(QChar key);
     void ayunutma1Click(QAction* sender);
 
-    // --- alarm/quick_delay.cpp
+    // The delay panel.
     void BitBtn1Click();
     void Button5Click(QPushButton* sender);
     void Button15Click();
@@ -60,28 +62,28 @@ public:
     void se_hourKeyDown(int key);
     void se_minuteKeyDown(int key);
 
-    // --- alarm/after_alarm.cpp
+    // The after-alarm actions.
     void CheckBox3Change();
     void DoShutAction();
 
-    // --- repeater/repeater_cycle.cpp
+    // The repeater.
     void repeater_startClick();
     void repeater_stopClick();
     void repeaterTimer();
     void repear_endTimer();
 
-    // --- sound/play_snd.cpp
+    // The sounds.
     void PlaySnd(int index);
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();
 
-    // --- lang/language.cpp
+    // The language.
     bool IsTurkishLocale() const;
     void SetLanguage();
     void lnlLangClick();
 
-    // --- settings/settings.cpp
+    // The settings.
     void LoadSettings();
     void SaveSettings();
 
@@ -91,43 +93,26 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Wiring done once by the constructor; each concern connects its own controls.
     void setUpFrame();
-    void setUpAlarm();
-    void setUpQuickDelay();
-    void setUpAfterAlarm();
-    void setUpRepeater();
-    void setUpSounds();
-    void setUpLanguage();
+    void setUpKeys();
+    void setUpConcerns();
     // Parts of the look that take time to prepare (a font's first use) and belong to controls
     // that start hidden: done when those controls are first shown, not while the window opens.
-    void lookOfQuickDelayPanel();  // app/form1.cpp
-    void fitRepeaterNote();        // lang/language.cpp
+    void lookOfQuickDelayPanel();
 
-    // alarm/alarm_cycle.cpp: Button1Click's work. Arms the alarm for `deadline`, or, when it is
-    // invalid, for the next occurrence of the picker's time of day; stops an armed alarm.
-    void startOrStopAlarm(const QDateTime& deadline);
+    friend struct TForm1Access;  // tests reach the controls and the concerns through this
 
-    friend struct TForm1Access;  // tests reach the private fields through this
-
+    Ui::TForm1 ui;
     klangor::Platform platform_;
-    TForm4* form4_ = nullptr;
+    std::unique_ptr<TForm4> form4_;
+    // The concerns are children of the window, so that their timers are found under it by name.
+    klangor::Sounds* sounds_ = nullptr;
+    klangor::AfterAlarm* afterAlarm_ = nullptr;
+    klangor::AlarmCycle* alarm_ = nullptr;
+    klangor::QuickDelay* quickDelay_ = nullptr;
+    klangor::Repeater* repeater_ = nullptr;
+    klangor::InterfaceLanguage* language_ = nullptr;
+    std::unique_ptr<klangor::SettingsBinding> settings_;
     bool shown_ = false;
     bool closed_ = false;
-
-    QTime _startTime;  // time of day at which the alarm was started
-    QTime _endTime;    // armed alarm time of day
-    QDateTime _endAt;  // the armed alarm as a full local date and time
-    int _shut = -1;    // after-alarm action index, -1 while none is taken
-    QString _exec;     // text of the chosen action entry (a path for "Execute Command")
-    int _tmr = 0;      // grace-period countdown
-    QDateTime xbegin;  // start of the current repeater period
-    QString _lang;     // "TR" for Turkish, anything else English
 };
-
-/// Left-pads a one-character number text with "0".
-QString TwoDigits(const QString& text);
-
-/// A spin box's value as the program reads it: its text as a whole number clamped into the box's
-/// range, or the box's minimum when the text is not a number.
-int SpinValue(const QSpinBox* box);

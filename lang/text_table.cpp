@@ -83,6 +83,21 @@ std::span<const ListRow> listRows() {
     return kLists;
 }
 
+QString startCaption(Language language) {
+    for (const TextRow& row : kTexts)
+        if (row.slot == Slot::Caption && qstrcmp(row.target, "Button1") == 0)
+            return row.text(language);
+    return {};
+}
+
+QString stopCaption(Language language) {
+    return QString::fromUtf8(language == Language::Turkish ? "Horozu Kes" : "Stop");
+}
+
+bool isStartCaption(const QString& caption) {
+    return caption == startCaption(Language::English) || caption == startCaption(Language::Turkish);
+}
+
 QStringList unchangedTexts() {
     QStringList out = {QStringLiteral("Dil / Language :"), QStringLiteral(":"), QStringLiteral("?"),
                        QStringLiteral("00:00:00")};

@@ -50,6 +50,13 @@ std::span<const TextRow> textRows();
 /// The lists that SetLanguage rebuilds: the three sound lists, then the after-alarm action list.
 std::span<const ListRow> listRows();
 
+/// The captions of the alarm's Start button: the start caption comes from the text table, the
+/// stop caption is shown while an alarm is armed.
+QString startCaption(Language language);
+QString stopCaption(Language language);
+/// Whether `caption` is the start caption of either language (the alarm is then not armed).
+bool isStartCaption(const QString& caption);
+
 /// Texts that no language changes (both windows), for checks that nothing else is left over.
 QStringList unchangedTexts();
 

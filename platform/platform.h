@@ -17,7 +17,8 @@
 namespace klangor {
 
 /// Everything through which the program reaches the operating system. main() builds the real
-/// one; tests build one of fakes.
+/// one; tests build one of fakes. Every member is set: a system that lacks a mechanism gets an
+/// implementation that logs what it skipped, never a null pointer.
 struct Platform {
     std::shared_ptr<Clock> clock;
     std::shared_ptr<Sleeper> sleeper;
@@ -30,6 +31,12 @@ struct Platform {
     std::shared_ptr<SettingsStore> settings;
     std::shared_ptr<FileChooser> files;
     std::shared_ptr<Notifier> notifier;
+
+    /// Whether every operation is there; the main window refuses a bundle with a gap.
+    bool complete() const {
+        return clock && sleeper && window && sound && shell && power && monitor && locale &&
+               settings && files && notifier;
+    }
 };
 
 /// The real operations of the system the program was built for.

@@ -1,19 +1,19 @@
 #include "repeater/form4.h"
 
-#include "app/theme.h"
-
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <QTimer>
 
-TForm4::TForm4(klangor::Platform platform, QWidget* parent)
+TForm4::TForm4(klangor::Platform platform, const QString& fontFamily, QWidget* parent)
     : QWidget(parent), platform_(std::move(platform)) {
     setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(171, 82);
-    QFont base(klangor::installedFamily(QStringLiteral("Tahoma")));
+    QFont base = font();
+    if (!fontFamily.isEmpty())
+        base.setFamily(fontFamily);
     base.setPixelSize(11);
     setFont(base);
     for (QWidget* w : std::initializer_list<QWidget*>{Button1, Label1}) {

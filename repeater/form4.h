@@ -11,7 +11,9 @@
 class TForm4 final : public QWidget, public Ui::TForm4 {
     Q_OBJECT
 public:
-    explicit TForm4(klangor::Platform platform, QWidget* parent = nullptr);
+    /// `fontFamily` is the family the windows are drawn in (empty: the application's).
+    explicit TForm4(klangor::Platform platform, const QString& fontFamily = {},
+                    QWidget* parent = nullptr);
 
     QTimer* Timer1;  // 1000 ms, the countdown
 

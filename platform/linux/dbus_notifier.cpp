@@ -1,12 +1,10 @@
 #include "platform/linux/dbus_notifier.h"
+#include "platform/logging.h"
 
 #include "platform/linux/dbus_call.h"
 
 #include <QDBusError>
-#include <QLoggingCategory>
 #include <QVariantMap>
-
-Q_LOGGING_CATEGORY(lcNotify, "klangor.notify")
 
 namespace klangor {
 

@@ -1,19 +1,17 @@
 #include "platform/linux/linux_monitor.h"
+#include "platform/logging.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QStandardPaths>
 
 namespace klangor {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcMonitor, "klangor.monitor")
 
 bool isWaylandSession() {
     return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||

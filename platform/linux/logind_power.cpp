@@ -1,12 +1,10 @@
 #include "platform/linux/logind_power.h"
+#include "platform/logging.h"
 
 #include "platform/linux/dbus_call.h"
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcPower, "klangor.power")
 
 namespace klangor {
 

@@ -1,7 +1,6 @@
 #include "platform/linux/dbus_notifier.h"
 #include "platform/linux/linux_monitor.h"
 #include "platform/linux/logind_power.h"
-#include "platform/null_parts.h"
 #include "platform/platform.h"
 #include "platform/qt/lazy_sound_player.h"
 #include "platform/qt/qt_basics.h"

@@ -1,11 +1,9 @@
 #include "platform/qt/lazy_sound_player.h"
+#include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcSoundModule, "klangor.sound")
 
 namespace klangor {
 
@@ -44,8 +42,8 @@ SoundPlayer* LazySoundPlayer::load() {
         tried << module.fileName() + QStringLiteral(": no sound player in it");
     }
     failed_ = true;
-    qCWarning(lcSoundModule).noquote()
-        << "no sound module; the program stays silent." << tried.join(QStringLiteral("; "));
+    qCWarning(lcSound).noquote() << "no sound module; the program stays silent."
+                                 << tried.join(QStringLiteral("; "));
     return nullptr;
 }
 

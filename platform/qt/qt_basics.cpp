@@ -1,14 +1,12 @@
 #include "platform/qt/qt_basics.h"
+#include "platform/logging.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QLocale>
-#include <QLoggingCategory>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
-
-Q_LOGGING_CATEGORY(lcWindow, "klangor.window")
 
 namespace klangor {
 

@@ -1,11 +1,9 @@
 #include "platform/qt/qt_settings_store.h"
+#include "platform/logging.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QSettings>
-
-Q_LOGGING_CATEGORY(lcStore, "klangor.settings")
 
 namespace klangor {
 
@@ -32,17 +30,17 @@ bool QtSettingsStore::setAsideIfDamaged() {
         return true;
     const QString file = settings->fileName();
     if (!QFileInfo(file).isFile()) {
-        qCWarning(lcStore) << "the settings cannot be opened:" << file;
+        qCWarning(lcSettings) << "the settings cannot be opened:" << file;
         return false;
     }
     // Keep the damaged file for a look later, but never let a save carry its garbage along.
     const QString aside = file + QStringLiteral(".corrupt");
     QFile::remove(aside);
     if (!QFile::rename(file, aside)) {
-        qCWarning(lcStore) << "a damaged settings file could not be moved aside:" << file;
+        qCWarning(lcSettings) << "a damaged settings file could not be moved aside:" << file;
         return false;
     }
-    qCWarning(lcStore) << "a damaged settings file was moved to" << aside;
+    qCWarning(lcSettings) << "a damaged settings file was moved to" << aside;
     return open()->status() == QSettings::NoError;
 }
 
@@ -64,7 +62,7 @@ bool QtSettingsStore::save(const std::vector<std::pair<QString, QVariant>>& valu
         return false;
     const auto settings = open();
     if (!settings->isWritable()) {
-        qCWarning(lcStore) << "the settings are not writable:" << settings->fileName();
+        qCWarning(lcSettings) << "the settings are not writable:" << settings->fileName();
         return false;
     }
     // Exactly these values and nothing else; QSettings writes a new file and renames it over the
@@ -74,7 +72,7 @@ bool QtSettingsStore::save(const std::vector<std::pair<QString, QVariant>>& valu
         settings->setValue(name, value);
     settings->sync();
     if (settings->status() != QSettings::NoError) {
-        qCWarning(lcStore) << "the settings could not be written:" << settings->fileName();
+        qCWarning(lcSettings) << "the settings could not be written:" << settings->fileName();
         return false;
     }
     return true;

@@ -1,13 +1,11 @@
 #include "platform/qt/qt_shell.h"
+#include "platform/logging.h"
 
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QUrl>
-
-Q_LOGGING_CATEGORY(lcShell, "klangor.shell")
 
 namespace klangor {
 

@@ -1,14 +1,12 @@
 #include "platform/qt/qt_sound_player.h"
+#include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QSoundEffect>
 
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(lcSound, "klangor.sound")
 
 namespace klangor {
 

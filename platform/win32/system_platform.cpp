@@ -1,6 +1,7 @@
 // The real operations of a Windows build: Qt where Qt serves every system, the Win32 calls of
 // this folder for power, shell and monitor.
 
+#include "platform/logging.h"
 #include "platform/null_parts.h"
 #include "platform/platform.h"
 #include "platform/qt/lazy_sound_player.h"
@@ -11,12 +12,7 @@
 #include "platform/win32/win32_shell.h"
 
 #include <QApplication>
-#include <QLoggingCategory>
 #include <QWidget>
-
-Q_LOGGING_CATEGORY(lcWinPower, "klangor.power")
-Q_LOGGING_CATEGORY(lcWinShell, "klangor.shell")
-Q_LOGGING_CATEGORY(lcWinMonitor, "klangor.monitor")
 
 namespace klangor {
 
@@ -49,9 +45,9 @@ Platform makeSystemPlatform() {
     p.sleeper = std::make_shared<ThreadSleeper>();
     p.window = std::make_shared<QtWindowOps>();
     p.sound = std::make_shared<LazySoundPlayer>(LazySoundPlayer::defaultFolders());
-    p.shell = std::make_shared<Win32Shell>(qtHooks(lcWinShell));
-    p.power = std::make_shared<Win32Power>(qtHooks(lcWinPower));
-    p.monitor = std::make_shared<Win32Monitor>(qtHooks(lcWinMonitor));
+    p.shell = std::make_shared<Win32Shell>(qtHooks(lcShell));
+    p.power = std::make_shared<Win32Power>(qtHooks(lcPower));
+    p.monitor = std::make_shared<Win32Monitor>(qtHooks(lcMonitor));
     p.locale = std::make_shared<QtLocaleInfo>();
     p.settings = std::make_shared<QtSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();

@@ -38,16 +38,16 @@ struct AlarmFixture {
 
     /// Sets the picker's time of day and arms the alarm.
     void armFor(const QTime& time) {
-        form.wwDBDateTimePicker1->setTime(time);
+        ctl(form).wwDBDateTimePicker1->setTime(time);
         form.Button1Click();
     }
 
-    bool armed() const { return form.Timer1->isActive(); }
+    bool armed() { return ctl(form).Timer1->isActive(); }
 
     /// One alarm tick as the timer would deliver it: the clock moves on by the interval the
     /// timer was last given, plus `lateMs` of scheduling delay.
     void tick(int lateMs = 0) {
-        fakes.clock->advanceMs(form.Timer1->interval() + lateMs);
+        fakes.clock->advanceMs(ctl(form).Timer1->interval() + lateMs);
         form.Timer1Timer();
     }
 
@@ -56,8 +56,8 @@ struct AlarmFixture {
         QStringList shown;
         for (int i = 0; i < maxTicks && armed(); ++i) {
             tick(lateMs);
-            if (armed() && (shown.isEmpty() || shown.last() != form.lblx->text()))
-                shown << form.lblx->text();
+            if (armed() && (shown.isEmpty() || shown.last() != ctl(form).lblx->text()))
+                shown << ctl(form).lblx->text();
         }
         return shown;
     }

@@ -1,10 +1,12 @@
 #include "alarm/alarm_time.h"
 #include "app/form1.h"
-#include "app/time_format.h"
+#include "lang/format.h"
 
 #include <QTest>
 
 using namespace klangor::alarm;
+using klangor::TimeFormatWithoutZone;
+using klangor::TwoDigits;
 
 class TestAlarmTime : public QObject {
     Q_OBJECT

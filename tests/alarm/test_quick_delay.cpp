@@ -11,7 +11,7 @@ using klangor::test::today;
 namespace {
 
 QPushButton* minuteButton(TForm1& form, const QString& caption) {
-    for (QPushButton* b : form.Panel2->findChildren<QPushButton*>())
+    for (QPushButton* b : ctl(form).Panel2->findChildren<QPushButton*>())
         if (b->text() == caption)
             return b;
     return nullptr;
@@ -29,32 +29,33 @@ class TestQuickDelay : public QObject {
 private slots:
     void opensUnderTheTriangleAndToggles() {
         AlarmFixture f(today(QTime(12, 0)));
-        f.form.se_hour->setValue(7);
-        QTest::mouseClick(f.form.BitBtn1, Qt::LeftButton);
-        QVERIFY(!f.form.Panel2->isHidden());
-        QCOMPARE(f.form.Panel2->pos(), QPoint(75, 11 + 29 + 2));
-        QCOMPARE(f.form.Panel2->size(), QSize(235, 191));
-        QCOMPARE(f.form.se_hour->value(), 0);
-        QCOMPARE(f.form.se_minute->value(), 0);
-        QCOMPARE(QApplication::focusWidget(), f.form.se_hour);
-        QCOMPARE(f.form.se_hour->findChild<QLineEdit*>()->selectedText(), QStringLiteral("0"));
-        for (QWidget* w : std::initializer_list<QWidget*>{f.form.Label9, f.form.Label10,
-                                                          f.form.se_hour, f.form.se_minute}) {
+        ctl(f.form).se_hour->setValue(7);
+        QTest::mouseClick(ctl(f.form).BitBtn1, Qt::LeftButton);
+        QVERIFY(!ctl(f.form).Panel2->isHidden());
+        QCOMPARE(ctl(f.form).Panel2->pos(), QPoint(75, 11 + 29 + 2));
+        QCOMPARE(ctl(f.form).Panel2->size(), QSize(235, 191));
+        QCOMPARE(ctl(f.form).se_hour->value(), 0);
+        QCOMPARE(ctl(f.form).se_minute->value(), 0);
+        QCOMPARE(QApplication::focusWidget(), ctl(f.form).se_hour);
+        QCOMPARE(ctl(f.form).se_hour->findChild<QLineEdit*>()->selectedText(), QStringLiteral("0"));
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{ctl(f.form).Label9, ctl(f.form).Label10,
+                                             ctl(f.form).se_hour, ctl(f.form).se_minute}) {
             QCOMPARE(w->font().pixelSize(), 15);  // the panel's large bold figures
             QVERIFY(w->font().bold());
         }
 
-        f.form.se_minute->setValue(9);
-        QTest::mouseClick(f.form.BitBtn1, Qt::LeftButton);
-        QVERIFY(f.form.Panel2->isHidden());
+        ctl(f.form).se_minute->setValue(9);
+        QTest::mouseClick(ctl(f.form).BitBtn1, Qt::LeftButton);
+        QVERIFY(ctl(f.form).Panel2->isHidden());
         QVERIFY(!f.armed());
-        QCOMPARE(f.form.se_minute->value(), 9);  // closing changes nothing
+        QCOMPARE(ctl(f.form).se_minute->value(), 9);  // closing changes nothing
 
         f.form.FormKeyDown(Qt::Key_F1);
-        QVERIFY(!f.form.Panel2->isHidden());
-        QCOMPARE(f.form.se_minute->value(), 0);
-        QTest::mouseClick(f.form.Button4, Qt::LeftButton);
-        QVERIFY(f.form.Panel2->isHidden());
+        QVERIFY(!ctl(f.form).Panel2->isHidden());
+        QCOMPARE(ctl(f.form).se_minute->value(), 0);
+        QTest::mouseClick(ctl(f.form).Button4, Qt::LeftButton);
+        QVERIFY(ctl(f.form).Panel2->isHidden());
         QVERIFY(!f.armed());
     }
 
@@ -62,11 +63,11 @@ private slots:
         AlarmFixture f(today(QTime(12, 0)));
         f.armFor(QTime(13, 0));
         f.form.BitBtn1Click();
-        QVERIFY(f.form.Panel2->isHidden());
-        QTest::keyClick(f.form.ComboBox1, Qt::Key_F1);
-        QVERIFY(f.form.Panel2->isHidden());
+        QVERIFY(ctl(f.form).Panel2->isHidden());
+        QTest::keyClick(ctl(f.form).ComboBox1, Qt::Key_F1);
+        QVERIFY(ctl(f.form).Panel2->isHidden());
         f.form.wwDBDateTimePicker1KeyPress(QLatin1Char('*'));
-        QVERIFY(f.form.Panel2->isHidden());
+        QVERIFY(ctl(f.form).Panel2->isHidden());
     }
 
     void minuteButtons_data() {
@@ -91,39 +92,40 @@ private slots:
         QFETCH(int, expectMinutes);
         AlarmFixture f(today(QTime(12, 0, 0, 400)));
         f.form.BitBtn1Click();
-        f.form.se_hour->setValue(hours);
+        ctl(f.form).se_hour->setValue(hours);
         QPushButton* button = minuteButton(f.form, caption);
         QVERIFY(button);
         QTest::mouseClick(button, right ? Qt::RightButton : Qt::LeftButton);
 
-        QCOMPARE(f.form.se_hour->value(), expectHours);
-        QCOMPARE(f.form.se_minute->value(), expectMinutes);
+        QCOMPARE(ctl(f.form).se_hour->value(), expectHours);
+        QCOMPARE(ctl(f.form).se_minute->value(), expectMinutes);
         QCOMPARE(f.fakes.window->drags, 0);
         QCOMPARE(f.armed(), right);
         if (right) {
             const QDateTime due = f.now().addSecs((expectHours * 60 + expectMinutes) * 60);
-            QVERIFY(f.form.Panel2->isHidden());
+            QVERIFY(ctl(f.form).Panel2->isHidden());
             QCOMPARE(A::endAt(f.form), due);
-            QCOMPARE(f.form.wwDBDateTimePicker1->time(), due.time());
-            QCOMPARE(f.form.Button1->text(), QStringLiteral("Stop"));
-            QCOMPARE(QApplication::focusWidget(), f.form.ComboBox1);
+            QCOMPARE(ctl(f.form).wwDBDateTimePicker1->time(), due.time());
+            QCOMPARE(ctl(f.form).Button1->text(), QStringLiteral("Stop"));
+            QCOMPARE(QApplication::focusWidget(), ctl(f.form).ComboBox1);
         } else {
-            QVERIFY(!f.form.Panel2->isHidden());
+            QVERIFY(!ctl(f.form).Panel2->isHidden());
         }
     }
 
     void enterWalksThroughThePanel() {
         AlarmFixture f(today(QTime(12, 0)));
         f.form.BitBtn1Click();
-        QTest::keyClicks(f.form.se_hour, QStringLiteral("2"));
-        QTest::keyClick(f.form.se_hour, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), f.form.se_minute);
-        QCOMPARE(f.form.se_minute->findChild<QLineEdit*>()->selectedText(), QStringLiteral("0"));
-        QTest::keyClicks(f.form.se_minute, QStringLiteral("30"));
-        QTest::keyClick(f.form.se_minute, Qt::Key_Enter);
-        QCOMPARE(QApplication::focusWidget(), f.form.Button3);
+        QTest::keyClicks(ctl(f.form).se_hour, QStringLiteral("2"));
+        QTest::keyClick(ctl(f.form).se_hour, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ctl(f.form).se_minute);
+        QCOMPARE(ctl(f.form).se_minute->findChild<QLineEdit*>()->selectedText(),
+                 QStringLiteral("0"));
+        QTest::keyClicks(ctl(f.form).se_minute, QStringLiteral("30"));
+        QTest::keyClick(ctl(f.form).se_minute, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), ctl(f.form).Button3);
         QVERIFY(!f.armed());
-        QTest::keyClick(f.form.Button3, Qt::Key_Return);
+        QTest::keyClick(ctl(f.form).Button3, Qt::Key_Return);
         QVERIFY(f.armed());
         QCOMPARE(A::endAt(f.form), today(QTime(14, 30)));
     }
@@ -137,12 +139,12 @@ private slots:
         QFETCH(bool, inMinutes);
         AlarmFixture f(today(QTime(12, 0)));
         f.form.BitBtn1Click();
-        QSpinBox* box = inMinutes ? f.form.se_minute : f.form.se_hour;
+        QSpinBox* box = inMinutes ? ctl(f.form).se_minute : ctl(f.form).se_hour;
         box->setFocus();
         QTest::keyClicks(box, QStringLiteral("5"));
         QTest::keyClick(box, Qt::Key_Escape);
-        QVERIFY(f.form.Panel2->isHidden());
-        QCOMPARE(QApplication::focusWidget(), f.form.wwDBDateTimePicker1);
+        QVERIFY(ctl(f.form).Panel2->isHidden());
+        QCOMPARE(QApplication::focusWidget(), ctl(f.form).wwDBDateTimePicker1);
         QVERIFY(!f.armed());
     }
 
@@ -169,8 +171,8 @@ private slots:
         QFETCH(int, delayMinutes);
         AlarmFixture f(today(QTime(12, 0)));
         f.form.BitBtn1Click();
-        typeInto(f.form.se_hour, hours);
-        typeInto(f.form.se_minute, minutes);
+        typeInto(ctl(f.form).se_hour, hours);
+        typeInto(ctl(f.form).se_minute, minutes);
         f.form.Button3Click();
         QVERIFY(f.armed());
         QCOMPARE(A::endAt(f.form), today(QTime(12, 0)).addSecs(qint64(delayMinutes) * 60));
@@ -181,7 +183,7 @@ private slots:
         f.form.BitBtn1Click();
         f.form.Button3Click();
         QVERIFY(f.armed());
-        QCOMPARE(f.form.Timer1->interval(), 0);
+        QCOMPARE(ctl(f.form).Timer1->interval(), 0);
         f.form.Timer1Timer();
         QVERIFY(!f.armed());
         QCOMPARE(f.fakes.window->restores, 1);
@@ -203,19 +205,19 @@ private slots:
         QFETCH(QString, firstShown);
         AlarmFixture f(today(start));
         f.form.BitBtn1Click();
-        f.form.se_hour->setValue(hours);
-        f.form.se_minute->setValue(minutes);
+        ctl(f.form).se_hour->setValue(hours);
+        ctl(f.form).se_minute->setValue(minutes);
         f.form.Button3Click();
         const QDateTime due = today(start).addSecs(qint64(hours * 60 + minutes) * 60);
-        QCOMPARE(f.form.wwDBDateTimePicker1->time(), due.time());
-        QCOMPARE(f.form.lblEnd->text(), due.time().toString(QStringLiteral("HH:mm:ss")));
+        QCOMPARE(ctl(f.form).wwDBDateTimePicker1->time(), due.time());
+        QCOMPARE(ctl(f.form).lblEnd->text(), due.time().toString(QStringLiteral("HH:mm:ss")));
 
         f.tick();
         QVERIFY(f.armed());
-        QCOMPARE(f.form.lblx->text(), firstShown);
+        QCOMPARE(ctl(f.form).lblx->text(), firstShown);
         f.tickAt(due.addMSecs(-1));
         QVERIFY(f.armed());
-        QCOMPARE(f.form.lblx->text(), QStringLiteral("00:00:00"));
+        QCOMPARE(ctl(f.form).lblx->text(), QStringLiteral("00:00:00"));
         f.tick();
         QVERIFY(!f.armed());
         QCOMPARE(f.now(), due);

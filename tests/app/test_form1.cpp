@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "fakes/fake_platform.h"
+#include "fakes/form_access.h"
 #include "repeater/form4.h"
 
 #include <QTabWidget>
@@ -27,29 +28,29 @@ private slots:
             QVERIFY2(t, timer);
             QVERIFY2(!t->isActive(), timer);
         }
-        QCOMPARE(form.Timer1->interval(), 500);
-        QCOMPARE(form.Timer2->interval(), 3000);
-        QCOMPARE(form.repeater->interval(), 30000);
+        QCOMPARE(ctl(form).Timer1->interval(), 500);
+        QCOMPARE(ctl(form).Timer2->interval(), 3000);
+        QCOMPARE(ctl(form).repeater->interval(), 30000);
         QVERIFY(form.Form4());
         QVERIFY(!form.Form4()->isVisible());
-        QCOMPARE(form.Panel4->geometry(), QRect(199, 1, 169, 29));
-        QCOMPARE(form.lnlLang->geometry(), QRect(107, 3, 31, 25));
-        QCOMPARE(form.Panel3->text(), QStringLiteral("?"));
+        QCOMPARE(ctl(form).Panel4->geometry(), QRect(199, 1, 169, 29));
+        QCOMPARE(ctl(form).lnlLang->geometry(), QRect(107, 3, 31, 25));
+        QCOMPARE(ctl(form).Panel3->text(), QStringLiteral("?"));
     }
 
     void showSequence() {
         Fakes fakes;
         fakes.clock->set(QDateTime(QDate(2026, 5, 1), QTime(7, 8, 9)));
         TForm1 form(fakes.platform());
-        form.PageControl1->setCurrentIndex(1);
-        form.lblstatus->setText(QStringLiteral("x"));
+        ctl(form).PageControl1->setCurrentIndex(1);
+        ctl(form).lblstatus->setText(QStringLiteral("x"));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.repeater_stop->pos(), form.repeater_start->pos());
-        QCOMPARE(form.PageControl1->currentIndex(), 0);
-        QVERIFY(form.lblstatus->text().isEmpty());
-        QCOMPARE(form.wwDBDateTimePicker1->time(), QTime(7, 8, 9));
-        QCOMPARE(QApplication::focusWidget(), form.wwDBDateTimePicker1);
+        QCOMPARE(ctl(form).repeater_stop->pos(), ctl(form).repeater_start->pos());
+        QCOMPARE(ctl(form).PageControl1->currentIndex(), 0);
+        QVERIFY(ctl(form).lblstatus->text().isEmpty());
+        QCOMPARE(ctl(form).wwDBDateTimePicker1->time(), QTime(7, 8, 9));
+        QCOMPARE(QApplication::focusWidget(), ctl(form).wwDBDateTimePicker1);
     }
 
     void dragHandles_data() {
@@ -97,22 +98,22 @@ private slots:
         w->show();
         w->setFocus();
         QCOMPARE(QApplication::focusWidget(), w);
-        const QString note = form.ComboBox1->toPlainText();
+        const QString note = ctl(form).ComboBox1->toPlainText();
 
         QTest::keyClick(w, Qt::Key_F5);  // start
-        QCOMPARE(form.Button1->text(), QStringLiteral("Stop"));
-        QVERIFY(form.Timer1->isActive());
-        QVERIFY(form.Panel2->isHidden());
+        QCOMPARE(ctl(form).Button1->text(), QStringLiteral("Stop"));
+        QVERIFY(ctl(form).Timer1->isActive());
+        QVERIFY(ctl(form).Panel2->isHidden());
         QTest::keyClick(w, Qt::Key_F1);  // the panel does not open while armed
-        QVERIFY(form.Panel2->isHidden());
+        QVERIFY(ctl(form).Panel2->isHidden());
         QTest::keyClick(w, Qt::Key_F5);  // stop
-        QCOMPARE(form.Button1->text(), QStringLiteral("Start"));
-        QVERIFY(!form.Timer1->isActive());
+        QCOMPARE(ctl(form).Button1->text(), QStringLiteral("Start"));
+        QVERIFY(!ctl(form).Timer1->isActive());
         QTest::keyClick(w, Qt::Key_F1);  // open the panel
-        QVERIFY(!form.Panel2->isHidden());
-        QTest::keyClick(form.se_hour, Qt::Key_F1);  // and close it from inside
-        QVERIFY(form.Panel2->isHidden());
-        QCOMPARE(form.ComboBox1->toPlainText(), note);
+        QVERIFY(!ctl(form).Panel2->isHidden());
+        QTest::keyClick(ctl(form).se_hour, Qt::Key_F1);  // and close it from inside
+        QVERIFY(ctl(form).Panel2->isHidden());
+        QCOMPARE(ctl(form).ComboBox1->toPlainText(), note);
     }
 
     void questionMarkOpensHomePage() {
@@ -120,7 +121,7 @@ private slots:
         TForm1 form(fakes.platform());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseClick(form.Panel3, Qt::LeftButton);
+        QTest::mouseClick(ctl(form).Panel3, Qt::LeftButton);
         QCOMPARE(fakes.shell->opened, std::vector<std::string>{"https://vostrel.example/"});
     }
 
@@ -129,11 +130,15 @@ private slots:
         TForm1 form(fakes.platform());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.repeater->start();
-        form.repear_end->start(1000);
+        ctl(form).repeater->start();
+        ctl(form).repear_end->start(1000);
+        ctl(form).xMinutes->setValue(33);
         form.close();
-        QVERIFY(!form.repeater->isActive());
-        QVERIFY(!form.repear_end->isActive());
+        QVERIFY(!ctl(form).repeater->isActive());
+        QVERIFY(!ctl(form).repear_end->isActive());
+        QCOMPARE(fakes.settings->saves, 1);
+        QCOMPARE(fakes.settings->lastSaveOrder.size(), 8);
+        QCOMPARE(fakes.settings->values.value(QStringLiteral("xMinutes")).toInt(), 33);
     }
 };
 

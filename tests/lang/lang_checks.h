@@ -24,8 +24,8 @@ inline QWidget* target(TForm1& form, const QString& name) {
 }
 
 inline QString caption(TForm1& form, QWidget* w) {
-    if (const int page = form.PageControl1->indexOf(w); page >= 0)
-        return form.PageControl1->tabText(page);
+    if (const int page = ctl(form).PageControl1->indexOf(w); page >= 0)
+        return ctl(form).PageControl1->tabText(page);
     if (auto* l = qobject_cast<QLabel*>(w))
         return l->text();
     if (auto* b = qobject_cast<QAbstractButton*>(w))
@@ -74,8 +74,8 @@ inline QStringList visibleTexts(TForm1& form) {
         for (QComboBox* c : window->findChildren<QComboBox*>())
             out << entries(c);
     }
-    for (int i = 0; i < form.PageControl1->count(); ++i)
-        out << form.PageControl1->tabText(i);
+    for (int i = 0; i < ctl(form).PageControl1->count(); ++i)
+        out << ctl(form).PageControl1->tabText(i);
     return out;
 }
 

@@ -23,8 +23,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(TForm1Access::lang(form), QStringLiteral("TR"));
-        QCOMPARE(form.lnlLang->text(), QStringLiteral("TR"));
-        QCOMPARE(form.Label1->text(), QStringLiteral("Uyarı Saati"));
+        QCOMPARE(ctl(form).lnlLang->text(), QStringLiteral("TR"));
+        QCOMPARE(ctl(form).Label1->text(), QStringLiteral("Uyarı Saati"));
     }
 };
 

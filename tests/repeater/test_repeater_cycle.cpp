@@ -1,7 +1,7 @@
 #include "app/form1.h"
-#include "app/time_format.h"
 #include "fakes/fake_platform.h"
 #include "fakes/form_access.h"
+#include "lang/format.h"
 #include "repeater/form4.h"
 
 #include <QHelpEvent>
@@ -14,6 +14,8 @@
 #include <optional>
 
 using namespace klangor::fakes;
+using klangor::LongTimeFormat;
+using klangor::LongTimeText;
 
 namespace {
 
@@ -28,15 +30,15 @@ struct Rig {
     TForm1 form{fakes.platform()};
 
     explicit Rig(int firstMinutes = 60, int secondMinutes = 5) {
-        form.lblstatus->setToolTip(kRunning);
-        form.lblBegin->setToolTip(kStart);
-        form.lblLastx->setToolTip(kLast);
-        form.lblEndx->setToolTip(kStop);
-        form.xMinutes->setValue(firstMinutes);
-        form.xMinutes2->setValue(secondMinutes);
+        ctl(form).lblstatus->setToolTip(kRunning);
+        ctl(form).lblBegin->setToolTip(kStart);
+        ctl(form).lblLastx->setToolTip(kLast);
+        ctl(form).lblEndx->setToolTip(kStop);
+        ctl(form).xMinutes->setValue(firstMinutes);
+        ctl(form).xMinutes2->setValue(secondMinutes);
     }
     QDateTime now() const { return fakes.clock->now(); }
-    QDateTime& xbegin() { return TForm1Access::xbegin(form); }
+    QDateTime xbegin() { return TForm1Access::xbegin(form); }
 };
 
 // Drives the repeater as its two timers would: a `repeater` tick every `tickMs` of fake time
@@ -53,7 +55,7 @@ struct Run {
     explicit Run(Rig& r, qint64 tick = 30000) : rig(r), tickMs(tick) {}
 
     void start() {
-        rig.form.repeater_start->click();
+        ctl(rig.form).repeater_start->click();
         nextTick = rig.now().addMSecs(tickMs);
         endDue.reset();
     }
@@ -69,20 +71,20 @@ struct Run {
             rig.fakes.clock->set(at);
             if (endFirst) {
                 endDue.reset();
-                if (!rig.form.repear_end->isActive())
+                if (!ctl(rig.form).repear_end->isActive())
                     problem = QStringLiteral("repear_end not active when due");
                 rig.form.repear_endTimer();
                 seconds << at;
             } else {
                 nextTick = at.addMSecs(tickMs);
-                if (!rig.form.repeater->isActive())
+                if (!ctl(rig.form).repeater->isActive())
                     continue;
-                const bool endWasActive = rig.form.repear_end->isActive();
+                const bool endWasActive = ctl(rig.form).repear_end->isActive();
                 rig.form.repeaterTimer();
                 if (rig.xbegin() == at)
                     firsts << at;
-                if (!endWasActive && rig.form.repear_end->isActive())
-                    endDue = at.addMSecs(rig.form.repear_end->interval());
+                if (!endWasActive && ctl(rig.form).repear_end->isActive())
+                    endDue = at.addMSecs(ctl(rig.form).repear_end->interval());
             }
         }
         rig.fakes.clock->set(until);
@@ -129,23 +131,23 @@ private slots:
     void startShowsPlanAndMinimises() {
         Rig rig(60, 5);
         rig.fakes.clock->set(QDateTime(QDate(2026, 3, 2), QTime(14, 0, 0)));
-        rig.form.lblLastx->setText(QStringLiteral("old"));
-        rig.form.lblEndx->setText(QStringLiteral("old"));
-        rig.form.repeater_start->click();
+        ctl(rig.form).lblLastx->setText(QStringLiteral("old"));
+        ctl(rig.form).lblEndx->setText(QStringLiteral("old"));
+        ctl(rig.form).repeater_start->click();
 
-        QVERIFY(rig.form.repeater_start->isHidden());
-        QVERIFY(!rig.form.repeater_stop->isHidden());
+        QVERIFY(ctl(rig.form).repeater_start->isHidden());
+        QVERIFY(!ctl(rig.form).repeater_stop->isHidden());
         QCOMPARE(rig.xbegin(), rig.now());
-        QVERIFY(rig.form.repeater->isActive());
-        QCOMPARE(rig.form.repeater->interval(), 30000);
-        QCOMPARE(rig.form.repeater->timerType(), Qt::PreciseTimer);
-        QVERIFY(!rig.form.repear_end->isActive());
-        QCOMPARE(rig.form.repear_end->interval(), 5 * 60000);
-        QCOMPARE(rig.form.lblstatus->text(), kRunning);
-        QCOMPARE(rig.form.lblBegin->text(),
+        QVERIFY(ctl(rig.form).repeater->isActive());
+        QCOMPARE(ctl(rig.form).repeater->interval(), 30000);
+        QCOMPARE(ctl(rig.form).repeater->timerType(), Qt::PreciseTimer);
+        QVERIFY(!ctl(rig.form).repear_end->isActive());
+        QCOMPARE(ctl(rig.form).repear_end->interval(), 5 * 60000);
+        QCOMPARE(ctl(rig.form).lblstatus->text(), kRunning);
+        QCOMPARE(ctl(rig.form).lblBegin->text(),
                  QStringLiteral("Start: %1 >>> 15:00:00").arg(LongTimeText(QTime(14, 0, 0))));
-        QVERIFY(rig.form.lblLastx->text().isEmpty());
-        QVERIFY(rig.form.lblEndx->text().isEmpty());
+        QVERIFY(ctl(rig.form).lblLastx->text().isEmpty());
+        QVERIFY(ctl(rig.form).lblEndx->text().isEmpty());
         QCOMPARE(rig.fakes.window->minimizes, 1);
     }
 
@@ -155,7 +157,7 @@ private slots:
         rig.fakes.clock->set(start);
         Run run(rig);
         run.start();
-        QVERIFY(rig.form.lblBegin->text().endsWith(QStringLiteral(" >>> 01:15:30")));
+        QVERIFY(ctl(rig.form).lblBegin->text().endsWith(QStringLiteral(" >>> 01:15:30")));
         run.runFor(91 * 60000);
         QCOMPARE(run.firsts.size(), 1);
         QCOMPARE(start.msecsTo(run.firsts.first()), 90 * 60000);
@@ -186,9 +188,9 @@ private slots:
         const qint64 after = start.msecsTo(run.firsts.first());
         QVERIFY2(after >= minutes * 60000, qPrintable(QString::number(after)));
         QVERIFY2(after <= minutes * 60000 + 30000 + lateness, qPrintable(QString::number(after)));
-        QCOMPARE(rig.form.lblLastx->text(), kLast + LongTimeText(run.firsts.first().time()));
-        QVERIFY(rig.form.repear_end->isActive());
-        QCOMPARE(rig.form.repear_end->interval(), 5 * 60000);
+        QCOMPARE(ctl(rig.form).lblLastx->text(), kLast + LongTimeText(run.firsts.first().time()));
+        QVERIFY(ctl(rig.form).repear_end->isActive());
+        QCOMPARE(ctl(rig.form).repear_end->interval(), 5 * 60000);
     }
 
     // The next period starts at the detection, so the delay adds up: with a timer 1 ms early,
@@ -214,24 +216,24 @@ private slots:
         Run run(rig);
         run.start();
         run.runFor(4 * 60000);
-        rig.form.xMinutes->setValue(5);
-        rig.form.xMinutes2->setValue(7);
+        ctl(rig.form).xMinutes->setValue(5);
+        ctl(rig.form).xMinutes2->setValue(7);
         run.runFor(2 * 60000);
         QCOMPARE(run.firsts.size(), 1);
         QCOMPARE(start.msecsTo(run.firsts.first()), 5 * 60000);
-        QCOMPARE(rig.form.repear_end->interval(), 3 * 60000);
+        QCOMPARE(ctl(rig.form).repear_end->interval(), 3 * 60000);
         run.runFor(4 * 60000);
         QCOMPARE(run.seconds.size(), 1);
         QCOMPARE(run.firsts.first().msecsTo(run.seconds.first()), 3 * 60000);
         // The plan shown at Start is not updated.
-        QVERIFY(rig.form.lblBegin->text().endsWith(
+        QVERIFY(ctl(rig.form).lblBegin->text().endsWith(
             start.addSecs(600).toString(QStringLiteral("HH:mm:ss"))));
     }
 
     void secondWarningAfterEachFirst() {
         Rig rig(20, 5);
-        rig.form.sxMinutes->setCurrentIndex(2);
-        rig.form.sxMinutes2->setCurrentIndex(4);
+        ctl(rig.form).sxMinutes->setCurrentIndex(2);
+        ctl(rig.form).sxMinutes2->setCurrentIndex(4);
         Run run(rig);
         run.start();
         run.runFor(2 * 3600 * 1000 + 6 * 60000);
@@ -240,7 +242,7 @@ private slots:
         QCOMPARE(run.seconds.size(), 6);
         for (int i = 0; i < run.firsts.size(); ++i)
             QCOMPARE(run.firsts[i].msecsTo(run.seconds[i]), 5 * 60000);
-        QVERIFY(!rig.form.repear_end->isActive());
+        QVERIFY(!ctl(rig.form).repear_end->isActive());
         QStringList expected;
         for (int i = 0; i < 6; ++i)
             expected << QStringLiteral("notify") << QStringLiteral("wend");
@@ -268,13 +270,13 @@ private slots:
         run.start();
         run.runFor(60000);
         QCOMPARE(run.firsts.size(), 1);
-        QVERIFY(rig.form.repear_end->isActive());
+        QVERIFY(ctl(rig.form).repear_end->isActive());
         QTest::qWait(60);  // real time, so that a restart would show in the remaining time
-        const int before = rig.form.repear_end->remainingTime();
+        const int before = ctl(rig.form).repear_end->remainingTime();
         run.runFor(60000);
         QCOMPARE(run.firsts.size(), 2);
-        QVERIFY(rig.form.repear_end->isActive());
-        QVERIFY2(rig.form.repear_end->remainingTime() <= before,
+        QVERIFY(ctl(rig.form).repear_end->isActive());
+        QVERIFY2(ctl(rig.form).repear_end->remainingTime() <= before,
                  "a first warning restarted the pending second warning");
 
         run.runFor(8 * 60000);
@@ -302,20 +304,20 @@ private slots:
         QFETCH(int, second);
         QFETCH(QStringList, sounds);
         Rig rig(10, 2);
-        rig.form.sxMinutes->setCurrentIndex(first);
-        rig.form.sxMinutes2->setCurrentIndex(second);
+        ctl(rig.form).sxMinutes->setCurrentIndex(first);
+        ctl(rig.form).sxMinutes2->setCurrentIndex(second);
         Run run(rig);
         run.start();
         run.runFor(23 * 60000);
         QCOMPARE(run.firsts.size(), 2);
         QCOMPARE(run.seconds.size(), 2);
-        QCOMPARE(rig.form.lblLastx->text(), kLast + LongTimeText(run.firsts.last().time()));
+        QCOMPARE(ctl(rig.form).lblLastx->text(), kLast + LongTimeText(run.firsts.last().time()));
         QCOMPARE(lower(rig.fakes.sound->played), sounds);
     }
 
     void emptySpinBoxesCountAsOneMinute() {
         Rig rig(30, 30);
-        for (QSpinBox* box : {rig.form.xMinutes, rig.form.xMinutes2}) {
+        for (QSpinBox* box : {ctl(rig.form).xMinutes, ctl(rig.form).xMinutes2}) {
             auto* edit = box->findChild<QLineEdit*>();
             QVERIFY(edit);
             edit->clear();
@@ -324,9 +326,9 @@ private slots:
         const QDateTime start = rig.now();
         Run run(rig);
         run.start();
-        QVERIFY(rig.form.lblBegin->text().endsWith(
+        QVERIFY(ctl(rig.form).lblBegin->text().endsWith(
             start.addSecs(60).toString(QStringLiteral("HH:mm:ss"))));
-        QCOMPARE(rig.form.repear_end->interval(), 60000);
+        QCOMPARE(ctl(rig.form).repear_end->interval(), 60000);
         run.runFor(90000);
         QCOMPARE(run.firsts.size(), 1);
         QCOMPARE(start.msecsTo(run.firsts.first()), 60000);
@@ -338,27 +340,27 @@ private slots:
         run.start();
         run.runFor(90000);
         QCOMPARE(run.firsts.size(), 1);
-        const QString begin = rig.form.lblBegin->text();
-        const QString last = rig.form.lblLastx->text();
+        const QString begin = ctl(rig.form).lblBegin->text();
+        const QString last = ctl(rig.form).lblLastx->text();
 
         rig.fakes.clock->advanceMs(20000);
-        rig.form.repeater_stop->click();
-        QVERIFY(!rig.form.repeater->isActive());
-        QVERIFY(!rig.form.repear_end->isActive());
-        QVERIFY(!rig.form.repeater_start->isHidden());
-        QVERIFY(rig.form.repeater_stop->isHidden());
-        QVERIFY(rig.form.lblstatus->text().isEmpty());
-        QCOMPARE(rig.form.lblEndx->text(), kStop + LongTimeText(rig.now().time()));
-        QCOMPARE(rig.form.lblBegin->text(), begin);
-        QCOMPARE(rig.form.lblLastx->text(), last);
+        ctl(rig.form).repeater_stop->click();
+        QVERIFY(!ctl(rig.form).repeater->isActive());
+        QVERIFY(!ctl(rig.form).repear_end->isActive());
+        QVERIFY(!ctl(rig.form).repeater_start->isHidden());
+        QVERIFY(ctl(rig.form).repeater_stop->isHidden());
+        QVERIFY(ctl(rig.form).lblstatus->text().isEmpty());
+        QCOMPARE(ctl(rig.form).lblEndx->text(), kStop + LongTimeText(rig.now().time()));
+        QCOMPARE(ctl(rig.form).lblBegin->text(), begin);
+        QCOMPARE(ctl(rig.form).lblLastx->text(), last);
         run.runFor(5 * 60000);
         QCOMPARE(run.firsts.size(), 1);
 
         const QDateTime restart = rig.now();
         run.start();
         QCOMPARE(rig.xbegin(), restart);
-        QVERIFY(rig.form.lblLastx->text().isEmpty());
-        QVERIFY(rig.form.lblEndx->text().isEmpty());
+        QVERIFY(ctl(rig.form).lblLastx->text().isEmpty());
+        QVERIFY(ctl(rig.form).lblEndx->text().isEmpty());
         run.runFor(90000);
         QCOMPARE(run.firsts.size(), 2);
         QCOMPARE(restart.msecsTo(run.firsts.last()), 60000);
@@ -369,10 +371,10 @@ private slots:
         Run run(rig);
         run.start();
         run.runFor(60000);
-        QVERIFY(rig.form.repear_end->isActive());
+        QVERIFY(ctl(rig.form).repear_end->isActive());
         rig.form.close();
-        QVERIFY(!rig.form.repeater->isActive());
-        QVERIFY(!rig.form.repear_end->isActive());
+        QVERIFY(!ctl(rig.form).repeater->isActive());
+        QVERIFY(!ctl(rig.form).repear_end->isActive());
     }
 
     void promptOnlyAtFirstWarnings_data() {
@@ -384,7 +386,7 @@ private slots:
     void promptOnlyAtFirstWarnings() {
         QFETCH(bool, ticked);
         Rig rig(10, 2);
-        rig.form.chkTurnOff->setChecked(ticked);
+        ctl(rig.form).chkTurnOff->setChecked(ticked);
         TForm4* prompt = rig.form.Form4();
         Run run(rig);
         run.start();
@@ -418,15 +420,15 @@ private slots:
             QCoreApplication::sendEvent(l, &help);
             return QToolTip::isVisible();
         };
-        rig.form.PageControl1->setCurrentIndex(1);
-        for (QLabel* l :
-             {rig.form.lblstatus, rig.form.lblBegin, rig.form.lblLastx, rig.form.lblEndx}) {
+        ctl(rig.form).PageControl1->setCurrentIndex(1);
+        for (QLabel* l : {ctl(rig.form).lblstatus, ctl(rig.form).lblBegin, ctl(rig.form).lblLastx,
+                          ctl(rig.form).lblEndx}) {
             QVERIFY(!l->toolTip().isEmpty());
             QVERIFY2(!toolTipShown(l), qPrintable(l->objectName()));
         }
         // A label of the same page with a tool-tip does show it.
-        rig.form.Label13->setToolTip(QStringLiteral("control"));
-        QVERIFY(toolTipShown(rig.form.Label13));
+        ctl(rig.form).Label13->setToolTip(QStringLiteral("control"));
+        QVERIFY(toolTipShown(ctl(rig.form).Label13));
         QToolTip::hideText();
     }
 
@@ -434,7 +436,7 @@ private slots:
     // each time: the counts stay right and nothing piles up.
     void aWeekOfRunning() {
         Rig rig(20, 5);
-        rig.form.chkTurnOff->setChecked(true);
+        ctl(rig.form).chkTurnOff->setChecked(true);
         TForm4* prompt = rig.form.Form4();
         const QDateTime start = rig.now();
         Run run(rig);
@@ -465,7 +467,7 @@ private slots:
         QCOMPARE(objects(), before);
         QCOMPARE(QApplication::topLevelWidgets().size(), topLevels);
         QCOMPARE(rig.fakes.window->minimizes, 1);
-        QCOMPARE(rig.form.lblLastx->text(), kLast + LongTimeText(start.time()));
+        QCOMPARE(ctl(rig.form).lblLastx->text(), kLast + LongTimeText(start.time()));
         QCOMPARE(rig.fakes.sound->played.size(), 2 * 7 * 72 - 1);
     }
 };

@@ -24,14 +24,14 @@ const QStringList kSaveOrder = {"lang",       "xMinutes", "xMinutes2", "sxMinute
 
 // The state of the eight controls as the settings see it.
 QVariantMap controls(const TForm1& f) {
-    return {{"lang", f.lnlLang->text()},
-            {"xMinutes", f.xMinutes->value()},
-            {"xMinutes2", f.xMinutes2->value()},
-            {"sxMinutes", f.sxMinutes->currentIndex()},
-            {"sxMinutes2", f.sxMinutes2->currentIndex()},
-            {"salarm", f.salarm->currentIndex()},
-            {"chkTwo", f.chkTwo->isChecked() ? 1 : 0},
-            {"chkTurnOff", f.chkTurnOff->isChecked() ? 1 : 0}};
+    return {{"lang", ctl(f).lnlLang->text()},
+            {"xMinutes", ctl(f).xMinutes->value()},
+            {"xMinutes2", ctl(f).xMinutes2->value()},
+            {"sxMinutes", ctl(f).sxMinutes->currentIndex()},
+            {"sxMinutes2", ctl(f).sxMinutes2->currentIndex()},
+            {"salarm", ctl(f).salarm->currentIndex()},
+            {"chkTwo", ctl(f).chkTwo->isChecked() ? 1 : 0},
+            {"chkTurnOff", ctl(f).chkTurnOff->isChecked() ? 1 : 0}};
 }
 
 const QVariantMap kDefaultsEnglish = {{"lang", "ENG"},  {"xMinutes", 60},  {"xMinutes2", 5},
@@ -217,12 +217,12 @@ private slots:
         {
             Run run(QStringLiteral("English"));
             run.form->lnlLangClick();  // Turkish
-            run.form->xMinutes->setValue(25);
-            run.form->xMinutes2->setValue(7);
-            run.form->sxMinutes->setCurrentIndex(3);
-            run.form->sxMinutes2->setCurrentIndex(-1);
-            run.form->salarm->setCurrentIndex(2);
-            run.form->chkTurnOff->setChecked(true);
+            ctl(*run.form).xMinutes->setValue(25);
+            ctl(*run.form).xMinutes2->setValue(7);
+            ctl(*run.form).sxMinutes->setCurrentIndex(3);
+            ctl(*run.form).sxMinutes2->setCurrentIndex(-1);
+            ctl(*run.form).salarm->setCurrentIndex(2);
+            ctl(*run.form).chkTurnOff->setChecked(true);
             run.form->close();
         }
         QCOMPARE(
@@ -238,7 +238,7 @@ private slots:
                                                      {"salarm", 2},
                                                      {"chkTwo", 0},
                                                      {"chkTurnOff", 1}}));
-        QCOMPARE(again.form->Label1->text(), QStringLiteral("Uyarı Saati"));
+        QCOMPARE(ctl(*again.form).Label1->text(), QStringLiteral("Uyarı Saati"));
     }
 
     // A damaged file: the program starts on its defaults, the file is kept aside as

@@ -180,23 +180,23 @@ private slots:
             TForm1 form(platform);
             form.FormShow();
 
-            QVERIFY2(form.xMinutes->value() >= 1 && form.xMinutes->value() <= 9999,
+            QVERIFY2(ctl(form).xMinutes->value() >= 1 && ctl(form).xMinutes->value() <= 9999,
                      qPrintable(what));
-            QVERIFY2(form.xMinutes2->value() >= 1 && form.xMinutes2->value() <= 9999,
+            QVERIFY2(ctl(form).xMinutes2->value() >= 1 && ctl(form).xMinutes2->value() <= 9999,
                      qPrintable(what));
-            for (QComboBox* list : {form.sxMinutes, form.sxMinutes2, form.salarm}) {
-                QVERIFY2(list->count() == (list == form.salarm ? 5 : 6), qPrintable(what));
+            for (QComboBox* list : {ctl(form).sxMinutes, ctl(form).sxMinutes2, ctl(form).salarm}) {
+                QVERIFY2(list->count() == (list == ctl(form).salarm ? 5 : 6), qPrintable(what));
                 QVERIFY2(list->currentIndex() >= -1 && list->currentIndex() < list->count(),
                          qPrintable(what));
             }
-            QVERIFY2(form.CheckBox3->count() == 7 && form.CheckBox3->currentIndex() == 0,
+            QVERIFY2(ctl(form).CheckBox3->count() == 7 && ctl(form).CheckBox3->currentIndex() == 0,
                      qPrintable(what));
-            const QString button = form.lnlLang->text();
+            const QString button = ctl(form).lnlLang->text();
             QVERIFY2(button == QLatin1String("TR") || button == QLatin1String("ENG"),
                      qPrintable(what));
-            QVERIFY2(form.Button1->text() == (button == QLatin1String("TR")
-                                                  ? QStringLiteral("Horozu Kur")
-                                                  : QStringLiteral("Start")),
+            QVERIFY2(ctl(form).Button1->text() == (button == QLatin1String("TR")
+                                                       ? QStringLiteral("Horozu Kur")
+                                                       : QStringLiteral("Start")),
                      qPrintable(what));
 
             form.SaveSettings();
@@ -214,9 +214,9 @@ private slots:
                      qPrintable(what));
             QVERIFY2(saved.value("lang").toString() == button, qPrintable(what));
             bool ok = false;
-            QVERIFY2(saved.value("xMinutes").toInt(&ok) == form.xMinutes->value() && ok,
+            QVERIFY2(saved.value("xMinutes").toInt(&ok) == ctl(form).xMinutes->value() && ok,
                      qPrintable(what));
-            QVERIFY2(saved.value("salarm").toInt(&ok) == form.salarm->currentIndex() && ok,
+            QVERIFY2(saved.value("salarm").toInt(&ok) == ctl(form).salarm->currentIndex() && ok,
                      qPrintable(what));
         }
         QLoggingCategory::setFilterRules(QString());

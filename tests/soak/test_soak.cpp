@@ -57,9 +57,9 @@ public:
     explicit Week(quint32 seed) : rng_(seed), form_(fakes_.platform()) {
         fakes_.clock->set(QDateTime(QDate(2026, 3, 2), QTime(8, 59, 30)));
         form_.show();  // runs the show sequence: settings (none), language, picker = now
-        form_.salarm->setCurrentIndex(kAlarmSound);
-        form_.sxMinutes->setCurrentIndex(kFirstSound);
-        form_.sxMinutes2->setCurrentIndex(kSecondSound);
+        ctl(form_).salarm->setCurrentIndex(kAlarmSound);
+        ctl(form_).sxMinutes->setCurrentIndex(kFirstSound);
+        ctl(form_).sxMinutes2->setCurrentIndex(kSecondSound);
         alarmSound_ = klangor::soundForIndex(kAlarmSound);
         firstSound_ = klangor::soundForIndex(kFirstSound);
         secondSound_ = klangor::soundForIndex(kSecondSound);
@@ -68,11 +68,11 @@ public:
     const Coverage& coverage() const { return cov_; }
 
     void run(qint64 length) {
-        form_.xMinutes->setValue(25);
-        form_.xMinutes2->setValue(5);
+        ctl(form_).xMinutes->setValue(25);
+        ctl(form_).xMinutes2->setValue(5);
         call([&] { form_.repeater_startClick(); });
-        QVERIFY2(form_.repeater->isActive(), "the repeater did not start");
-        QCOMPARE(form_.repear_end->interval(), 5 * 60000);
+        QVERIFY2(ctl(form_).repeater->isActive(), "the repeater did not start");
+        QCOMPARE(ctl(form_).repear_end->interval(), 5 * 60000);
         periodStart_ = now();
         evenSincePeriodStart_ = true;
 
@@ -102,7 +102,7 @@ public:
                 suspend();
             else {
                 // The period is read at every tick: a new one counts from the running period.
-                form_.xMinutes->setValue(13);
+                ctl(form_).xMinutes->setValue(13);
                 periodChange = std::numeric_limits<qint64>::max();
                 evenSincePeriodStart_ = false;
             }
@@ -147,22 +147,22 @@ private:
 
     void armAlarm() {
         nextArm_ = -1;
-        QVERIFY(form_.wwDBDateTimePicker1->isEnabled());
+        QVERIFY(ctl(form_).wwDBDateTimePicker1->isEnabled());
         // A time of day from ten seconds to twenty minutes ahead, as the picker holds it.
         const QDateTime target = now().addMSecs(randomMs(10 * kSecond, 20 * kMinute));
         const QTime picked(target.time().hour(), target.time().minute(), target.time().second());
-        form_.wwDBDateTimePicker1->setTime(picked);
+        ctl(form_).wwDBDateTimePicker1->setTime(picked);
         const bool withAction = randomMs(0, 2) == 0;
-        form_.CheckBox3->setCurrentIndex(withAction ? kLockAction : 0);
-        form_.chkTwo->setChecked(randomMs(0, 9) == 0);
+        ctl(form_).CheckBox3->setCurrentIndex(withAction ? kLockAction : 0);
+        ctl(form_).chkTwo->setChecked(randomMs(0, 9) == 0);
 
-        const bool t2 = form_.Timer2->isActive();
+        const bool t2 = ctl(form_).Timer2->isActive();
         const QStringList sounds = call([&] { form_.Button1Click(); });
         QVERIFY(sounds.isEmpty());
-        QVERIFY2(form_.Timer1->isActive(), "Start did not arm the alarm");
-        QVERIFY(!form_.wwDBDateTimePicker1->isEnabled());
-        noteStarted(form_.Timer2, t2, timer2Due_);
-        timer1Due_ = startedAt(form_.Timer1, mono_);
+        QVERIFY2(ctl(form_).Timer1->isActive(), "Start did not arm the alarm");
+        QVERIFY(!ctl(form_).wwDBDateTimePicker1->isEnabled());
+        noteStarted(ctl(form_).Timer2, t2, timer2Due_);
+        timer1Due_ = startedAt(ctl(form_).Timer1, mono_);
 
         // The next occurrence of the picked time of day, as a full date and time.
         QDateTime expected(now().date(), picked);
@@ -182,27 +182,27 @@ private:
         lastTickMono_ = mono_;
         const QDateTime tickAt = now();
         const bool dueNow = tickAt >= endAt_;
-        const bool t2 = form_.Timer2->isActive();
+        const bool t2 = ctl(form_).Timer2->isActive();
         const qsizetype powerBefore = fakes_.power->requests.size();
-        const bool twice = form_.chkTwo->isChecked();
+        const bool twice = ctl(form_).chkTwo->isChecked();
         const QStringList sounds = call([&] { form_.Timer1Timer(); });
         const int rang = static_cast<int>(sounds.count(alarmSound_));
-        noteStarted(form_.Timer2, t2, timer2Due_);
-        timer1Due_ = form_.Timer1->isActive() ? startedAt(form_.Timer1, mono_) : -1;
+        noteStarted(ctl(form_).Timer2, t2, timer2Due_);
+        timer1Due_ = ctl(form_).Timer1->isActive() ? startedAt(ctl(form_).Timer1, mono_) : -1;
         QCOMPARE(fakes_.power->requests.size(), powerBefore);
 
         if (!dueNow) {
             QVERIFY2(rang == 0,
                      qPrintable(
                          QStringLiteral("rang %1 ms before its time").arg(tickAt.msecsTo(endAt_))));
-            QVERIFY(form_.Timer1->isActive());
+            QVERIFY(ctl(form_).Timer1->isActive());
             return;
         }
         // The first tick at or after the alarm's time rings it, once (twice with "Repeat twice").
         QCOMPARE(rang, twice ? 2 : 1);
         cov_.twice += twice ? 1 : 0;
-        QVERIFY(!form_.Timer1->isActive());
-        QVERIFY(form_.wwDBDateTimePicker1->isEnabled());
+        QVERIFY(!ctl(form_).Timer1->isActive());
+        QVERIFY(ctl(form_).wwDBDateTimePicker1->isEnabled());
         const qint64 late = endAt_.msecsTo(tickAt);
         if (evenSinceArmed_) {
             QVERIFY2(late <= 50, qPrintable(QStringLiteral("rang %1 ms late").arg(late)));
@@ -211,8 +211,8 @@ private:
             ++cov_.crossedByJump;
         }
         const bool actionDue = withAction_ && late <= kMinute;
-        QCOMPARE(form_.Timer2->isActive(), actionDue);
-        QCOMPARE(form_.Button2->isVisibleTo(&form_), actionDue);
+        QCOMPARE(ctl(form_).Timer2->isActive(), actionDue);
+        QCOMPARE(ctl(form_).Button2->isVisibleTo(&form_), actionDue);
         if (withAction_ && !actionDue)
             ++cov_.lateNoAction;
         graceTicks_ = 0;
@@ -226,14 +226,14 @@ private:
         call([&] { form_.Timer2Timer(); });
         ++graceTicks_;
         if (graceTicks_ < 5) {
-            QVERIFY(form_.Timer2->isActive());
+            QVERIFY(ctl(form_).Timer2->isActive());
             QCOMPARE(fakes_.power->requests.size(), powerBefore);
-            timer2Due_ += form_.Timer2->interval();
+            timer2Due_ += ctl(form_).Timer2->interval();
             return;
         }
         // The fifth tick, 15 s after the alarm, runs the action once.
-        QVERIFY(!form_.Timer2->isActive());
-        QVERIFY(!form_.Button2->isVisibleTo(&form_));
+        QVERIFY(!ctl(form_).Timer2->isActive());
+        QVERIFY(!ctl(form_).Button2->isVisibleTo(&form_));
         QCOMPARE(fakes_.power->requests.size(), powerBefore + 1);
         QVERIFY(fakes_.power->requests.back() == klangor::PowerAction::Lock);
         timer2Due_ = -1;
@@ -245,12 +245,12 @@ private:
     void repeaterTick() {
         const QDateTime tickAt = now();
         const qint64 sinceStart = std::llabs(periodStart_.msecsTo(tickAt));
-        const bool periodOver = sinceStart / kMinute >= form_.xMinutes->value();
-        const bool secondPending = form_.repear_end->isActive();
+        const bool periodOver = sinceStart / kMinute >= ctl(form_).xMinutes->value();
+        const bool secondPending = ctl(form_).repear_end->isActive();
         const QStringList sounds = call([&] { form_.repeaterTimer(); });
-        repeaterDue_ += form_.repeater->interval();
-        QCOMPARE(form_.repeater->interval(), 30000);
-        QVERIFY(form_.repeater->isActive());
+        repeaterDue_ += ctl(form_).repeater->interval();
+        QCOMPARE(ctl(form_).repeater->interval(), 30000);
+        QVERIFY(ctl(form_).repeater->isActive());
         QCOMPARE(static_cast<int>(sounds.count(firstSound_)), periodOver ? 1 : 0);
         QCOMPARE(static_cast<int>(sounds.count(secondSound_)), 0);
         if (!periodOver)
@@ -258,24 +258,24 @@ private:
         ++cov_.firstWarnings;
         // Undisturbed, the period ends within one tick after its length.
         if (evenSincePeriodStart_) {
-            const qint64 length = form_.xMinutes->value() * kMinute;
+            const qint64 length = ctl(form_).xMinutes->value() * kMinute;
             QVERIFY2(sinceStart >= length && sinceStart < length + 30 * kSecond,
                      qPrintable(QStringLiteral("period of %1 ms").arg(sinceStart)));
         }
         periodStart_ = tickAt;
         evenSincePeriodStart_ = true;
         QCOMPARE(TForm1Access::xbegin(form_), tickAt);
-        QVERIFY(form_.repear_end->isActive());
+        QVERIFY(ctl(form_).repear_end->isActive());
         if (secondPending)
             ++cov_.secondStillPending;  // it keeps its schedule
         else
-            secondDue_ = startedAt(form_.repear_end, mono_);
+            secondDue_ = startedAt(ctl(form_).repear_end, mono_);
     }
 
     void secondWarning() {
         const QStringList sounds = call([&] { form_.repear_endTimer(); });
         QCOMPARE(static_cast<int>(sounds.count(secondSound_)), 1);
-        QVERIFY(!form_.repear_end->isActive());
+        QVERIFY(!ctl(form_).repear_end->isActive());
         secondDue_ = -1;
         ++cov_.secondWarnings;
     }

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "fakes/fake_platform.h"
+#include "fakes/form_access.h"
 
 #include <QTest>
 
@@ -67,9 +68,9 @@ private slots:
         TForm1 form(fakes.platform());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.PageControl1->setCurrentIndex(list == QLatin1String("salarm") ? 0 : 1);
+        ctl(form).PageControl1->setCurrentIndex(list == QLatin1String("salarm") ? 0 : 1);
         // The other lists point elsewhere, so a button wired to the wrong list shows.
-        for (QComboBox* other : {form.salarm, form.sxMinutes, form.sxMinutes2})
+        for (QComboBox* other : {ctl(form).salarm, ctl(form).sxMinutes, ctl(form).sxMinutes2})
             other->setCurrentIndex(2);
         auto* box = form.findChild<QComboBox*>(list);
         auto* tool = form.findChild<QToolButton*>(button);
@@ -86,21 +87,21 @@ private slots:
     void repeatedPresses() {
         Fakes fakes;
         TForm1 form(fakes.platform());
-        form.sxMinutes->setCurrentIndex(2);
-        form.SpeedButton1->click();
-        form.SpeedButton1->click();
-        form.sxMinutes->setCurrentIndex(5);
-        form.SpeedButton1->click();
+        ctl(form).sxMinutes->setCurrentIndex(2);
+        ctl(form).SpeedButton1->click();
+        ctl(form).SpeedButton1->click();
+        ctl(form).sxMinutes->setCurrentIndex(5);
+        ctl(form).SpeedButton1->click();
         QCOMPARE(fakes.sound->played, (QStringList{"notify", "notify"}));
     }
 
     void listsAndButtons() {
         Fakes fakes;
         TForm1 form(fakes.platform());
-        QCOMPARE(form.salarm->count(), 5);
-        QCOMPARE(form.sxMinutes->count(), 6);
-        QCOMPARE(form.sxMinutes2->count(), 6);
-        for (QComboBox* box : {form.salarm, form.sxMinutes, form.sxMinutes2}) {
+        QCOMPARE(ctl(form).salarm->count(), 5);
+        QCOMPARE(ctl(form).sxMinutes->count(), 6);
+        QCOMPARE(ctl(form).sxMinutes2->count(), 6);
+        for (QComboBox* box : {ctl(form).salarm, ctl(form).sxMinutes, ctl(form).sxMinutes2}) {
             QCOMPARE(box->currentIndex(), 0);
             QVERIFY(!box->isEditable());
         }

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "fakes/fake_platform.h"
+#include "fakes/form_access.h"
 #include "platform/qt/qt_sound_player.h"
 
 #include <QDeadlineTimer>
@@ -132,7 +133,8 @@ class TestSoundE2E : public QObject {
 private slots:
     void initTestCase() {
         if (qEnvironmentVariableIsEmpty("KLANGOR_SINK_MONITOR"))
-            QSKIP("needs the private desktop of tools/e2e/desktop-session.sh");
+            QFAIL(
+                "needs the private desktop of tools/e2e/desktop-session.sh (KLANGOR_SINK_MONITOR)");
         QVERIFY2(rec_.start(), "parec does not record the sink's monitor");
     }
 
@@ -144,10 +146,10 @@ private slots:
         TForm1 form(withRealSound(fakes));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.PageControl1->setCurrentIndex(1);
-        form.sxMinutes->setCurrentIndex(2);
+        ctl(form).PageControl1->setCurrentIndex(1);
+        ctl(form).sxMinutes->setCurrentIndex(2);
         const qint64 mark = rec_.now();
-        QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(ctl(form).SpeedButton1, Qt::LeftButton);
         const qint64 on = rec_.onset(mark, 1.5);
         QVERIFY2(on >= 0, "the press played nothing");
         VERIFY_SOUND(rec_.loudest(on, 0.3, 0.7));
@@ -160,14 +162,14 @@ private slots:
         TForm1 form(withRealSound(fakes));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.sxMinutes->setCurrentIndex(5);
-        form.salarm->setCurrentIndex(-1);
+        ctl(form).sxMinutes->setCurrentIndex(5);
+        ctl(form).salarm->setCurrentIndex(-1);
         qint64 mark = rec_.now();
         form.SpeedButton1Click();
         form.SpeedButton3Click();
         VERIFY_SILENCE(rec_.loudest(mark, 0.0, 1.0));
 
-        form.sxMinutes2->setCurrentIndex(4);  // wend, sound for 10 s
+        ctl(form).sxMinutes2->setCurrentIndex(4);  // wend, sound for 10 s
         mark = rec_.now();
         form.SpeedButton2Click();
         QVERIFY2(rec_.onset(mark, 1.5) >= 0, "wend did not start");
@@ -202,14 +204,14 @@ private slots:
     void twoQuickPressesRestart() {
         Fakes fakes;
         TForm1 form(withRealSound(fakes));
-        form.sxMinutes2->setCurrentIndex(2);  // notify
+        ctl(form).sxMinutes2->setCurrentIndex(2);  // notify
         const qint64 first = rec_.now();
-        form.SpeedButton2->click();
+        ctl(form).SpeedButton2->click();
         const qint64 on = rec_.onset(first, 1.5);
         QVERIFY2(on >= 0, "the first press played nothing");
         QTest::qWait(400);
         const qint64 second = rec_.now();
-        form.SpeedButton2->click();
+        ctl(form).SpeedButton2->click();
         VERIFY_SOUND(rec_.loudest(on, 1.15, 1.35));
         VERIFY_SILENCE(rec_.loudest(second, 2.0, 2.4));
     }

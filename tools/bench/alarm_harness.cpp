@@ -17,6 +17,7 @@
 #include "platform/session.h"
 
 #include <QApplication>
+#include <QDateTimeEdit>
 #include <QTimer>
 
 #include <cstdio>
@@ -61,6 +62,7 @@ int main(int argc, char* argv[]) {
         QStringList{QStringLiteral(KLANGOR_SOUND_MODULE_DIR)}));
     TForm1 form(platform);
     form.show();
+    auto* picker = form.findChild<QDateTimeEdit*>(QStringLiteral("wwDBDateTimePicker1"));
 
     std::mt19937 rng(std::random_device{}());
     std::uniform_int_distribution<int> phase(0, 999);
@@ -74,13 +76,13 @@ int main(int argc, char* argv[]) {
             return;
         }
         QTimer::singleShot(phase(rng), &form, [&] {
-            const QDateTime now = form.platform().clock->now();
+            const QDateTime now = platform.clock->now();
             QDateTime at = now.addMSecs(1500);
             at.setTime(QTime(at.time().hour(), at.time().minute(), at.time().second()));
             at = at.addSecs(1);
-            if (!form.wwDBDateTimePicker1->isEnabled())
+            if (!picker->isEnabled())
                 form.Button1Click();  // an alarm still armed: stop it first
-            form.wwDBDateTimePicker1->setTime(at.time());
+            picker->setTime(at.time());
             form.Button1Click();
             ++armed;
             std::printf("alarm %lld\n", static_cast<long long>(at.toMSecsSinceEpoch()));
