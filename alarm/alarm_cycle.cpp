@@ -4,6 +4,7 @@
 #include "alarm/alarm_time.h"
 #include "alarm/event_hook.h"
 #include "lang/format.h"
+#include "platform/heartbeat.h"
 #include "platform/logging.h"
 #include "sound/sounds.h"
 
@@ -42,21 +43,13 @@ constexpr const char* kPresetNotes[][2] = {
     {"Kapatbilgisayarartk1", "Kapat bilgisayarı artık..."},
 };
 
-QTimer* makeTimer(QObject* parent, const char* name, int intervalMs) {
-    auto* t = new QTimer(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setInterval(intervalMs);
-    t->setTimerType(Qt::PreciseTimer);
-    return t;
-}
-
 }  // namespace
 
 AlarmCycle::AlarmCycle(const Platform& platform, const AlarmControls& controls, Sounds& sounds,
                        AfterAlarm& afterAlarm, QObject* parent)
     : QObject(parent),
-      Timer1(makeTimer(this, "Timer1", 500)),
-      Timer2(makeTimer(this, "Timer2", 3000)),
+      Timer1(makeHeartbeat(this, "Timer1", 500)),
+      Timer2(makeHeartbeat(this, "Timer2", 3000)),
       ppText(new QMenu(controls.window)),
       platform_(platform),
       ui_(controls),

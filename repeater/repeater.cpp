@@ -1,6 +1,7 @@
 #include "repeater/repeater.h"
 
 #include "lang/format.h"
+#include "platform/heartbeat.h"
 #include "repeater/form4.h"
 #include "sound/sounds.h"
 
@@ -21,21 +22,13 @@ namespace {
 // 30 s timer), not at Start, so that the repeater does not carry it through a long period.
 constexpr qint64 kSoundReadyAheadMs = 90'000;
 
-QTimer* makeTimer(QObject* parent, const char* name, int intervalMs) {
-    auto* t = new QTimer(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setInterval(intervalMs);
-    t->setTimerType(Qt::PreciseTimer);
-    return t;
-}
-
 }  // namespace
 
 Repeater::Repeater(const Platform& platform, const RepeaterControls& controls, Sounds& sounds,
                    TForm4& prompt, QObject* parent)
     : QObject(parent),
-      repeater(makeTimer(this, "repeater", 30000)),
-      repear_end(makeTimer(this, "repear_end", 0)),
+      repeater(makeHeartbeat(this, "repeater", 30000)),
+      repear_end(makeHeartbeat(this, "repear_end", 0)),
       platform_(platform),
       ui_(controls),
       sounds_(sounds),
