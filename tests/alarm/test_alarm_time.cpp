@@ -67,8 +67,8 @@ private slots:
 
     void alarmInADaylightSavingGapRingsAfterTheGap() {
         const QDate springDay(2026, 3, 29);  // clocks go from 02:00 to 03:00 in Europe/Berlin
-        if (QDateTime(springDay, QTime(2, 30)).isValid())
-            QSKIP("the local time zone has no gap on 2026-03-29 (TZ=Europe/Berlin expected)");
+        QVERIFY2(!QDateTime(springDay, QTime(2, 30)).isValid(),
+                 "the local time zone has no gap on 2026-03-29: run with TZ=Europe/Berlin");
         const QDateTime evening(springDay.addDays(-1), QTime(22, 0));
         const QDateTime at = nextOccurrence(evening, QTime(2, 30));
         QVERIFY(at.isValid());

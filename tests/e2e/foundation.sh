@@ -104,8 +104,6 @@ kill "$other_pid"
 # SIGTERM closes the window the normal way: exit code 0, settings written.
 stop_klangor
 [ "$KLANGOR_RC" -eq 0 ] || fail "exit code $KLANGOR_RC after SIGTERM"
-if has_feature settings; then
-    [ -s "$SETTINGS" ] || fail "no settings file after a clean end"
-    grep -q '^lang=' "$SETTINGS" || fail "settings file lacks lang"
-fi
+[ -s "$SETTINGS" ] || fail "no settings file after a clean end"
+grep -q '^lang=' "$SETTINGS" || fail "settings file lacks lang"
 log "PASS"

@@ -248,5 +248,3 @@ login_called() { grep -q "^$1 " "$LOGIN_CALLS"; }
 
 # --- features -----------------------------------------------------------------------------------
 
-# has_feature NAME: the feature is on this branch (CTest passes KLANGOR_E2E_FEATURES).
-has_feature() { [[ " ${KLANGOR_E2E_FEATURES:-} " == *" $1 "* ]]; }

@@ -143,12 +143,15 @@ class TestDesktopBus : public QObject {
     QTemporaryDir dir_;
     Bus system_;
     Bus session_;
-    bool noBus_ = false;
+#ifdef KLANGOR_TEST_NO_BUS
+    // Built a second time to check the program on a machine without any bus (noBusAtAll).
+    static constexpr bool noBus_ = true;
+#else
+    static constexpr bool noBus_ = false;
+#endif
 
 private slots:
     void initTestCase() {
-        // Run once more by CTest with no bus at all.
-        noBus_ = qEnvironmentVariableIsSet("KLANGOR_TEST_NO_BUS");
         if (noBus_) {
             qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket");
             qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/session_bus_socket");
@@ -169,9 +172,7 @@ private slots:
 
     void init() {
         if (noBus_ && QTest::currentTestFunction() != QLatin1String("noBusAtAll"))
-            QSKIP("this run has no bus");
-        if (!noBus_ && QTest::currentTestFunction() == QLatin1String("noBusAtAll"))
-            QSKIP("only in the run without a bus");
+            QFAIL("the build without a bus runs noBusAtAll only");
     }
 
     void managerActions_data() {
@@ -309,6 +310,7 @@ private slots:
         QTest::qWait(300);  // the error reply arrives and is only logged
     }
 
+#ifdef KLANGOR_TEST_NO_BUS
     void noBusAtAll() {
         LogindPower power(500);
         for (PowerAction action : {PowerAction::Lock, PowerAction::PowerOff}) {
@@ -321,6 +323,7 @@ private slots:
         DBusNotifier().notify(QStringLiteral("title"), QStringLiteral("body"));
         QTest::qWait(100);
     }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestDesktopBus)
