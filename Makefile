@@ -9,6 +9,10 @@ CCACHE := $(shell command -v ccache 2>/dev/null)
 ifneq ($(CCACHE),)
 CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
 endif
+# KLANGOR_WERROR=ON (CI sets it) makes every compiler warning an error.
+ifneq ($(KLANGOR_WERROR),)
+CMAKE_FLAGS += -DKLANGOR_WERROR=$(KLANGOR_WERROR)
+endif
 
 .PHONY: all deps configure build run test unit e2e bench sanitize deb clean
 
@@ -42,7 +46,7 @@ bench: build
 	bash tools/bench.sh $(BUILD)
 
 sanitize: deps
-	$(MAKE) --no-print-directory BUILD=build-sanitize CMAKE_FLAGS="-DKLANGOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug" unit
+	$(MAKE) --no-print-directory BUILD=build-sanitize CMAKE_FLAGS="$(CMAKE_FLAGS) -DKLANGOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug" unit
 
 deb: build
 	cd $(BUILD) && cpack -G DEB

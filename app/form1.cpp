@@ -3,6 +3,7 @@
 #include "alarm/after_alarm.h"
 #include "alarm/alarm_cycle.h"
 #include "alarm/quick_delay.h"
+#include "app/build_config.h"
 #include "app/glyphs.h"
 #include "app/theme.h"
 #include "lang/interface_language.h"
@@ -59,8 +60,8 @@ TForm1::~TForm1() = default;
 
 void TForm1::setUpFrame() {
     setFixedSize(368, 345);
-    setWindowTitle(
-        QStringLiteral("Tempiro v2.7 [ powered by %1 ]").arg(QStringLiteral(KLANGOR_DOMAIN)));
+    setWindowTitle(QStringLiteral("Tempiro v2.7 [ powered by %1 ]")
+                       .arg(QLatin1String(klangor::build::kDomain)));
     setWindowIcon(klangor::appIcon());
 
     QFont base(klangor::installedFamily(QStringLiteral("Tahoma")));
@@ -247,7 +248,7 @@ void TForm1::FormMouseDown(QWidget* /*sender*/) {
 }
 
 void TForm1::Panel3Click() {
-    platform_.shell->open(KLANGOR_HOMEPAGE);
+    platform_.shell->open(klangor::build::kHomePage);
 }
 
 // The handlers of the concerns, under their own names.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Compiles the Windows program file's resources with the mingw-w64 resource compiler and reads
-# them back: icon (32 and 16 pixels, 256 colours), version 2.6.0.0 with the maker's domain, and
+# them back: icon (32 and 16 pixels, 256 colours), the project's version with the maker's domain, and
 # the manifest (common controls 6, asInvoker, Windows Vista to 10).
 #
-#   tools/dist/check-rc.sh WINDRES klangor.rc DOMAIN
+#   tools/dist/check-rc.sh WINDRES klangor.rc DOMAIN VERSION     (VERSION: 2.6.0)
 set -euo pipefail
-windres=$1 rc=$2 domain=$3
+windres=$1 rc=$2 domain=$3 version=$4
+IFS=. read -r major minor patch <<<"$version"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -n "$windres" ] && command -v "$windres" >/dev/null || fail "no resource compiler (i686-w64-mingw32-windres; tools/install-deps.sh installs it)"
 
@@ -15,12 +16,12 @@ trap 'rm -rf "$work"' EXIT
 "$windres" --target=pe-i386 -i "$work/klangor_res.o" -O rc -o "$work/back.rc"
 back=$(cat "$work/back.rc")
 
-grep -q 'FILEVERSION 2, 6, 0, 0' <<<"$back" || fail "file version is not 2.6.0.0"
-grep -q 'PRODUCTVERSION 2, 6, 0, 0' <<<"$back" || fail "product version is not 2.6.0.0"
+grep -q "FILEVERSION $major, $minor, $patch, 0" <<<"$back" || fail "file version is not $version.0"
+grep -q "PRODUCTVERSION $major, $minor, $patch, 0" <<<"$back" || fail "product version is not $version.0"
 for field in CompanyName LegalCopyright; do
     grep -Eq "VALUE \"$field\", \"$domain\"" <<<"$back" || fail "$field does not name $domain"
 done
-grep -Eq 'VALUE "(FileVersion|ProductVersion)", "2\.6\.0\.0"' <<<"$back" || fail "version strings"
+grep -Eq "VALUE \"(FileVersion|ProductVersion)\", \"${version//./\\.}\\.0\"" <<<"$back" || fail "version strings"
 grep -q 'Name: "MAINICON"' <<<"$back" || fail "no icon group MAINICON"
 grep -q '^1 24 /\* RT_MANIFEST \*/' <<<"$back" || fail "no manifest resource 1"
 grep -q 'FILETYPE 0x1$' <<<"$back" || fail "not marked as an application"
