@@ -12,7 +12,7 @@ start_klangor
 activate "$WIN"
 choose_action 1 # "Lock"
 set_alarm_in 6
-stop_button="$((PAGE_X + 286)) $((PAGE_Y + 239)) 70 26"
+stop_button=$(page_box "$STOP_BUTTON_BOX")
 snapshot no_stop $stop_button
 key F5
 wait_until 10 "the window to minimise" is_minimised "$WIN"
@@ -24,7 +24,7 @@ wait_until 10 "the Stop button to appear" differs_from no_stop $stop_button
 
 case $mode in
 stop)
-    click_page $((286 + 35)) $((239 + 13)) # Stop, beside the action list
+    click_page $STOP_BUTTON
     ;;
 f5)
     key F5
@@ -40,7 +40,7 @@ if [ "$mode" = run ]; then
     log "Lock called ${after}s after the alarm"
     [ "$after" -ge 13 ] || fail "Lock came ${after}s after the alarm, before the 15 s grace period ended"
 else
-    sleep 20
+    sleep 20 # a Lock call, if one came, would come within these 20 s: nothing to wait for
     ! login_called Lock || fail "Lock was called although the user cancelled it"
     for m in Suspend Hibernate Reboot PowerOff; do ! login_called "$m" || fail "$m was called"; done
     log "no Lock call within 20 s"

@@ -78,7 +78,7 @@ wait_until 10 "the control window to be resized" changed_size
 double_click_title "$WIN"
 alt_drag_resize "$WIN"
 xdotool windowsize "$WIN" 600 500
-sleep 1
+sleep 1 # the size must stay: there is no change to wait for, only time for one to happen
 [ "$(geometry "$WIN")" = "368x345" ] || fail "the window was resized to $(geometry "$WIN")"
 lacks_state "$WIN" _NET_WM_STATE_MAXIMIZED || fail "the window was maximised"
 

@@ -5,10 +5,9 @@ source "$(dirname "$0")/lib.sh"
 
 start_klangor
 activate "$WIN"
-sleep 0.5
+wait_until 10 "the window to take the focus" is_active "$WIN"
 import -window "$WIN" "$E2E_TMP/before.png"
-click_at $((199 + 107 + 15)) $((1 + 3 + 12)) # lnlLang
-sleep 1
+switch_language
 import -window "$WIN" "$E2E_TMP/after.png"
 # The Start button and the labels change their words: the window looks different.
 changed=$(compare -metric AE "$E2E_TMP/before.png" "$E2E_TMP/after.png" null: 2>&1 || true)
@@ -23,8 +22,7 @@ lang=$(setting lang)
 # And back: from Turkish to English writes ENG.
 start_klangor
 activate "$WIN"
-click_at $((199 + 107 + 15)) $((1 + 3 + 12))
-sleep 1
+switch_language
 stop_klangor
 lang=$(setting lang)
 [ "$lang" = ENG ] || fail "settings say lang=$lang after switching back, expected ENG"

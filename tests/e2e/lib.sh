@@ -117,8 +117,41 @@ PAGE_Y=${PAGE_Y:-31}
 # click_page X Y [BUTTON]: clicks at a place given in Alarm-page coordinates.
 click_page() { click_at $((PAGE_X + $1)) $((PAGE_Y + $2)) "${3:-1}"; }
 
+# --- where the controls are, as form1.ui lays them out --------------------------------------------
+# A point to click ("X Y") or a box to compare ("X Y W H"); page coordinates unless named _WIN.
+# Written once here, so that a change of the layout is one edit.
+LANG_BUTTON_WIN="$((199 + 107 + 15)) $((1 + 3 + 12))" # lnlLang, top right, beside the tabs
+REPEATER_TAB_WIN="105 15"                                # the second tab
+TIME_PICKER_HOUR="87 25"                                 # the alarm picker's hour field
+ACTION_LIST="140 253"                                    # the after-alarm action list
+STOP_BUTTON="$((286 + 35)) $((239 + 13))"                # Stop, beside the action list
+STOP_BUTTON_BOX="286 239 70 26"
+START_BUTTON_BOX="237 6 109 32"
+QUICK_DELAY_1="$((75 + 10 + 20)) $((42 + 64 + 16))"      # the delay panel's first minute button
+QUICK_DELAY_1_BOX="85 106 40 32"
+REPEATER_MINUTES="$((141 + 20)) $((182 + 11))"           # xMinutes, on the repeater page
+REPEATER_MINUTES_BOX="141 182 46 23"
+REPEATER_ASK="$((8 + 8)) $((246 + 8))"                   # chkTurnOff
+REPEATER_ASK_BOX="8 246 16 16"
+REPEATER_START="$((8 + 72)) $((10 + 16))"                # repeater_start
+PAGE_BOX="0 0 366 310"                                   # the whole page under the tabs
+
+# page_box NAME: prints a page box in window coordinates, for snapshot and differs_from.
+page_box() {
+    local x y w h
+    read -r x y w h <<<"$1"
+    echo "$((PAGE_X + x)) $((PAGE_Y + y)) $w $h"
+}
+
 # Moves the pointer to an empty spot of the page, so that no control shows its hover look.
 pointer_away() { xdotool mousemove --window "$WIN" $((PAGE_X + 180)) $((PAGE_Y + 120)); sleep 0.2; }
+
+# The language button: switches the texts and waits until the Start button shows the other words.
+switch_language() {
+    snapshot before_switch $(page_box "$START_BUTTON_BOX")
+    click_at $LANG_BUTTON_WIN
+    wait_until 10 "the captions in the other language" differs_from before_switch $(page_box "$START_BUTTON_BOX")
+}
 
 # --- controls (places in page coordinates, as the window lays them out) ------------------------
 
@@ -126,7 +159,7 @@ pointer_away() { xdotool mousemove --window "$WIN" $((PAGE_X + 180)) $((PAGE_Y +
 # user would; sets ALARM_AT (seconds since the epoch).
 set_alarm_in() {
     ALARM_AT=$(($(date +%s) + $1))
-    click_page 87 25 # the picker's hour field
+    click_page $TIME_PICKER_HOUR
     sleep 0.2
     # Leave and re-enter the picker with the keyboard: entering selects its hour field, and
     # each complete field moves on to the next one while typing.
@@ -140,7 +173,7 @@ set_alarm_in() {
 
 # choose_action INDEX: picks entry INDEX of the after-alarm action list with the keyboard.
 choose_action() {
-    click_page 140 253 # opens the list
+    click_page $ACTION_LIST # opens the list
     sleep 0.5
     key Escape
     sleep 0.2
@@ -148,7 +181,12 @@ choose_action() {
     for _ in $(seq "$1"); do key Down; done
 }
 
-open_repeater_page() { click_at 105 15; }
+# Opens the repeater page and waits until it shows.
+open_repeater_page() {
+    snapshot before_tab $(page_box "$PAGE_BOX")
+    click_at $REPEATER_TAB_WIN
+    wait_until 10 "the repeater page" differs_from before_tab $(page_box "$PAGE_BOX")
+}
 
 # --- what the window shows ---------------------------------------------------------------------
 
@@ -163,6 +201,14 @@ differs_from() {
     local n
     n=$(compare -metric AE "$E2E_TMP/$1.png" "$E2E_TMP/now.png" null: 2>&1 || true)
     [ "${n%%.*}" -gt 30 ] 2>/dev/null
+}
+
+# looks_like NAME X Y W H: that part of the window looks as it did in snapshot NAME.
+looks_like() {
+    snapshot now "$2" "$3" "$4" "$5" || return 1
+    local n
+    n=$(compare -metric AE "$E2E_TMP/$1.png" "$E2E_TMP/now.png" null: 2>&1 || true)
+    [ "${n%%.*}" -le 30 ] 2>/dev/null
 }
 
 # --- settings -----------------------------------------------------------------------------------

@@ -6,12 +6,13 @@ source "$(dirname "$0")/lib.sh"
 
 start_klangor
 activate "$WIN"
+pointer_away
+snapshot no_panel $(page_box "$QUICK_DELAY_1_BOX")
 key F1
-sleep 0.5
+wait_until 10 "the delay panel to open" differs_from no_panel $(page_box "$QUICK_DELAY_1_BOX")
 record_start
 armed=$(date +%s.%N)
-# The "1" button: first of the panel's minute buttons; the panel opens under the picker.
-click_page $((75 + 10 + 20)) $((42 + 64 + 16)) 3
+click_page $QUICK_DELAY_1 3
 wait_until 10 "the window to minimise after the right click" is_minimised "$WIN"
 log "armed for one minute, minimised"
 

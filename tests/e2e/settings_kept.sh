@@ -3,18 +3,15 @@
 # window, the program ends with SIGTERM, and the next start shows both again.
 source "$(dirname "$0")/lib.sh"
 
-period_box="$((PAGE_X + 141)) $((PAGE_Y + 182)) 46 23"
-start_box="$((PAGE_X + 237)) $((PAGE_Y + 6)) 109 32"
+period_box=$(page_box "$REPEATER_MINUTES_BOX")
+start_box=$(page_box "$START_BUTTON_BOX")
 
 start_klangor
 activate "$WIN"
-snapshot start_english $start_box
-click_at $((199 + 107 + 15)) $((1 + 3 + 12)) # lnlLang: English -> Turkish
-wait_until 10 "the Turkish captions" differs_from start_english $start_box
+switch_language # English -> Turkish
 snapshot start_turkish $start_box
 open_repeater_page
-sleep 0.5
-click_page $((141 + 20)) $((182 + 11)) # xMinutes
+click_page $REPEATER_MINUTES
 key ctrl+a
 xdotool type 7
 key Tab
@@ -27,12 +24,10 @@ stop_klangor
 
 start_klangor
 activate "$WIN"
-sleep 0.5
-! differs_from start_turkish $start_box || fail "the second start is not in Turkish"
+wait_until 10 "the second start to show the Start button in Turkish" looks_like start_turkish $start_box
 open_repeater_page
 pointer_away
-sleep 0.3
-! differs_from period_seven $period_box || fail "the second start does not show the period 7"
+wait_until 10 "the second start to show the period 7" looks_like period_seven $period_box
 stop_klangor
 [ "$(setting lang)" = TR ] && [ "$(setting xMinutes)" = 7 ] || fail "the second run lost the settings"
 log "PASS"
