@@ -26,7 +26,7 @@ shot() {
 }
 snapshot english 0 0 368 345
 shot "$root/docs/klangor-en.png"
-click_at $((199 + 107 + 15)) $((1 + 3 + 12)) # the language button
+click_at $LANG_BUTTON_WIN # the language button
 wait_until 10 "the Turkish texts" differs_from english 0 0 368 345
 sleep 0.5
 shot "$root/docs/klangor-tr.png"
