@@ -24,11 +24,26 @@ QDateTime localAt(const QDate& date, const QTime& time) {
     return at;
 }
 
+// The first moment after `now` at which the clock shows `timeOfDay` on `date`, or an invalid
+// value when there is none. On the night the clocks go back a time of day comes twice, and
+// QDateTime names only one of them: the first one still ahead is the one meant.
+QDateTime firstAheadOn(const QDate& date, const QTime& timeOfDay, const QDateTime& now) {
+    const QDateTime at = localAt(date, timeOfDay);
+    QDateTime first;
+    for (qint64 shift = -2 * 3600; shift <= 2 * 3600; shift += 3600) {
+        const QDateTime candidate = at.addSecs(shift);
+        if (candidate.date() == at.date() && candidate.time() == at.time() && candidate > now &&
+            (!first.isValid() || candidate < first))
+            first = candidate;
+    }
+    return first;
+}
+
 }  // namespace
 
 QDateTime nextOccurrence(const QDateTime& now, const QTime& timeOfDay) {
-    const QDateTime today = localAt(now.date(), timeOfDay);
-    return today > now ? today : localAt(now.date().addDays(1), timeOfDay);
+    const QDateTime today = firstAheadOn(now.date(), timeOfDay, now);
+    return today.isValid() ? today : firstAheadOn(now.date().addDays(1), timeOfDay, now);
 }
 
 int nextTickMs(qint64 msLeft) {

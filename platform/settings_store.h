@@ -18,9 +18,12 @@ public:
     virtual bool exists() = 0;
     /// The stored value, or nothing when it is absent.
     virtual std::optional<QVariant> read(const QString& name) = 0;
-    /// Writes all values together, in the given order, replacing what was stored. Returns false
-    /// when nothing could be saved.
+    /// Writes all values together, in the given order, over the ones stored under the same names
+    /// (other names stay). Returns false when nothing could be saved.
     virtual bool save(const std::vector<std::pair<QString, QVariant>>& values) = 0;
+    /// The stored settings turned out not to be the program's (none of its values): they are
+    /// set aside, `why` is logged, and the program goes on as on a first run.
+    virtual void setAside(const QString& why) = 0;
 };
 
 }  // namespace klangor

@@ -19,9 +19,11 @@ std::optional<LoadedSettings> readSettings(SettingsStore& store) {
     if (!store.exists())
         return std::nullopt;  // the first run: the form keeps its own values
     LoadedSettings loaded;
+    bool anyStored = false;
     for (const Setting* s : settings::loadOrder()) {
         const QString key = QString::fromLatin1(s->key);
         const std::optional<QVariant> stored = store.read(key);
+        anyStored = anyStored || stored.has_value();
         if (s->kind == Kind::Language) {
             // An absent language reads as empty, so the locale decides.
             loaded.language = stored ? settings::storedText(*stored) : QString();
@@ -35,6 +37,10 @@ std::optional<LoadedSettings> readSettings(SettingsStore& store) {
             continue;
         }
         loaded.values.push_back({s, *n});
+    }
+    if (!anyStored) {
+        store.setAside(QStringLiteral("they hold none of the program's settings"));
+        return std::nullopt;
     }
     return loaded;
 }

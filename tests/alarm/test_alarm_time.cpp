@@ -83,6 +83,26 @@ private slots:
         QCOMPARE(QDateTime(autumnDay, QTime(0, 0)).msecsTo(autumn), 9'000'000LL);
     }
 
+    // On the autumn night 02:00-03:00 comes twice. "Now" is made the way the clock makes it
+    // (from the instant), before and between the two 02:30s: the first 02:30 still ahead rings.
+    void autumnNightRingsAtTheFirstTimeAhead_data() {
+        QTest::addColumn<qint64>("nowUtcMs");
+        QTest::addColumn<qint64>("ringUtcMs");
+        // 2026-10-25: 02:30 CEST is 00:30 UTC, 02:30 CET is 01:30 UTC.
+        const qint64 day = QDateTime(QDate(2026, 10, 25), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+        const qint64 h = 3'600'000;
+        QTest::newRow("01:50 CEST") << day - h / 6 << day + h / 2;
+        QTest::newRow("02:10 CEST") << day + h / 6 << day + h / 2;
+        QTest::newRow("02:40 CEST, before the second") << day + 2 * h / 3 << day + 3 * h / 2;
+        QTest::newRow("02:40 CET, both passed") << day + 5 * h / 3 << day + 24 * h + 3 * h / 2;
+    }
+    void autumnNightRingsAtTheFirstTimeAhead() {
+        QFETCH(qint64, nowUtcMs);
+        QFETCH(qint64, ringUtcMs);
+        const QDateTime now = QDateTime::fromMSecsSinceEpoch(nowUtcMs);
+        QCOMPARE(nextOccurrence(now, QTime(2, 30)).toMSecsSinceEpoch(), ringUtcMs);
+    }
+
     void ticksFallOnHalfSecondsBeforeTheDeadline_data() {
         QTest::addColumn<qint64>("msLeft");
         QTest::addColumn<int>("interval");

@@ -125,7 +125,13 @@ public:
         present = true;
         return true;
     }
+    void setAside(const QString& why) override {
+        setAsides << why;
+        present = false;
+        values.clear();
+    }
     bool present = false;
+    QStringList setAsides;
     QMap<QString, QVariant> values;
     QStringList reads;
     QStringList lastSaveOrder;

@@ -59,8 +59,8 @@ private slots:
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(f.readAll()),
-                 QStringLiteral("[General]\nchkTurnOff=0\nchkTwo=1\nlang=TR\nsalarm=2\n"
-                                "sxMinutes=0\nsxMinutes2=0\nxMinutes=33\nxMinutes2=5\n"));
+                 QStringLiteral("[General]\nchkTurnOff=0\nchkTwo=1\nlang=TR\nleftover=x\n"
+                                "salarm=2\nsxMinutes=0\nsxMinutes2=0\nxMinutes=33\nxMinutes2=5\n"));
     }
 };
 

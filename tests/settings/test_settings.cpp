@@ -4,10 +4,14 @@
 #include "platform/qt/qt_settings_store.h"
 #include "settings/settings_table.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -255,7 +259,9 @@ private slots:
             x = x * 1103515245u + 12345u;
             c = static_cast<char>(x >> 24);
         }
-        QTest::newRow("random bytes") << noise << false;
+        QTest::newRow("random bytes") << noise << true;  // none of our values: not ours
+        QTest::newRow("another program's settings")
+            << QByteArray("[General]\ngeometry=12\n[Window]\nmaximized=true\n") << true;
         QTest::newRow("not UTF-8")
             << QByteArray("[General]\nlang=\xff\xfe\xc3\nxMinutes=\xe9\n") << false;
         QTest::newRow("variant blob")
@@ -295,16 +301,128 @@ private slots:
         QVERIFY(QFileInfo(configFile()).isDir());
     }
 
+    // A file we may not read stays as it is: defaults, and no save over it. Root reads every
+    // file, so as root the test runs itself again as an ordinary user.
     void unreadableFile() {
-        if (::geteuid() == 0)
-            QSKIP("file permissions do not bind root");
-        writeFile(configFile(), "[General]\nxMinutes=7\n");
+        if (::geteuid() == 0) {
+            QTemporaryDir home;
+            QVERIFY(home.isValid());
+            QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                   QFileDevice::WriteOther | QFileDevice::ExeOther);
+            QProcess run;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+            env.insert(QStringLiteral("HOME"), home.path());
+            run.setProcessEnvironment(env);
+            run.setProcessChannelMode(QProcess::MergedChannels);
+            run.start(QStringLiteral("setpriv"),
+                      {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                       QStringLiteral("unreadableFile")});
+            QVERIFY2(run.waitForFinished(60000), "setpriv did not finish");
+            QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
+                     run.readAll().constData());
+            return;
+        }
+        const QByteArray mine = "[General]\nxMinutes=7\nlang=TR\n";
+        writeFile(configFile(), mine);
         QFile::setPermissions(configFile(), QFileDevice::WriteOwner);
         Run run(QStringLiteral("English"));
         QCOMPARE(controls(*run.form), kDefaultsEnglish);
         run.form->close();
+        QFile::setPermissions(configFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(readFile(configFile()), mine);
+        QVERIFY(!QFile::exists(configFile() + QStringLiteral(".corrupt")));
+    }
+
+    // Only the user's own file counts: an organisation-wide Vostrel.conf beside it, good or
+    // malformed, neither supplies values nor gets the user's file set aside.
+    void noFallbackFiles() {
+        const QString orgFile = QFileInfo(configDir()).path() + QStringLiteral("/Vostrel.conf");
+        for (const QByteArray& org : {QByteArray("[General]\nxMinutes=33\nchkTwo=1\n"),
+                                      QByteArray("[General\nxMinutes=33\n")}) {
+            init();
+            writeFile(orgFile, org);
+            writeFile(configFile(), "[General]\nxMinutes2=9\nlang=ENG\n");
+            {
+                Run run;
+                QCOMPARE(ctl(*run.form).xMinutes->value(), 60);
+                QCOMPARE(ctl(*run.form).xMinutes2->value(), 9);
+                QVERIFY(!ctl(*run.form).chkTwo->isChecked());
+                run.form->close();
+            }
+            QVERIFY(!QFile::exists(configFile() + QStringLiteral(".corrupt")));
+            QCOMPARE(readFile(orgFile), org);
+            QFile::remove(orgFile);
+        }
+    }
+
+    // A link in place of the file is not followed: its target stays as it was, the save puts a
+    // file of ours in the link's place. A dangling link is treated alike.
+    void linkedFile_data() {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("to another file") << false;
+        QTest::newRow("dangling") << true;
+    }
+    void linkedFile() {
+        QFETCH(bool, dangling);
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("passwd"));
+        const QByteArray other = "root:x:0:0:root:/root:/bin/bash\n[General]\nxMinutes=3\n";
+        if (!dangling)
+            writeFile(target, other);
+        QDir().mkpath(configDir());
+        QVERIFY(QFile::link(target, configFile()));
+        {
+            Run run;
+            QCOMPARE(controls(*run.form), kDefaultsEnglish);
+            run.form->close();
+        }
+        QCOMPARE(QFileInfo::exists(target), !dangling);
+        if (!dangling)
+            QCOMPARE(readFile(target), other);
+        QVERIFY(!QFileInfo(configFile()).isSymLink());
+        QCOMPARE(QSettings(configFile(), QSettings::IniFormat).allKeys().size(), 8);
+    }
+
+    // A save changes the program's values only: other keys and groups stay.
+    void saveKeepsOtherKeys() {
+        writeFile(configFile(), "[General]\nxMinutes=7\nnote=kept\n[Other]\nkey=also kept\n");
+        {
+            Run run;
+            QCOMPARE(ctl(*run.form).xMinutes->value(), 7);
+            ctl(*run.form).xMinutes->setValue(8);
+            run.form->close();
+        }
         QSettings saved(configFile(), QSettings::IniFormat);
-        QCOMPARE(saved.allKeys().size(), 8);
+        QCOMPARE(saved.value("xMinutes").toInt(), 8);
+        QCOMPARE(saved.value("note").toString(), QStringLiteral("kept"));
+        QCOMPARE(saved.value("Other/key").toString(), QStringLiteral("also kept"));
+    }
+
+    // A file far larger than any settings file is set aside unread.
+    void hugeFile() {
+        QByteArray huge("[General]\nxMinutes=7\n");
+        huge += QByteArray(2 << 20, 'x');
+        writeFile(configFile(), huge);
+        Run run;
+        QCOMPARE(controls(*run.form), kDefaultsEnglish);
+        QCOMPARE(QFileInfo(configFile() + QStringLiteral(".corrupt")).size(), huge.size());
+    }
+
+    // A lock that cannot be taken (a folder of that name, as a crash or a stranger may leave)
+    // gives up the save at once: the window closes, the old file stays.
+    void heldLock() {
+        writeFile(configFile(), "[General]\nxMinutes=7\n");
+        QVERIFY(QDir().mkpath(configFile() + QStringLiteral(".lock/inside")));
+        Run run;
+        ctl(*run.form).xMinutes->setValue(9);
+        QElapsedTimer t;
+        t.start();
+        run.form->close();
+        QVERIFY2(t.elapsed() < 5000, "the save waited for the lock");
+        QCOMPARE(QSettings(configFile(), QSettings::IniFormat).value("xMinutes").toInt(), 7);
     }
 };
 
