@@ -9,3 +9,8 @@
 extern "C" Q_DECL_EXPORT klangor::SoundPlayer* klangor_create_sound_player() {
     return new klangor::QtSoundPlayer;
 }
+
+// Which build the module belongs to: the program uses only a module of its own build.
+extern "C" Q_DECL_EXPORT const char* klangor_sound_module_build() {
+    return KLANGOR_BUILD_STAMP;
+}

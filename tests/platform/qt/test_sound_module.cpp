@@ -43,6 +43,12 @@ private slots:
             "ELF garbage",
             12);
         QTest::newRow("text") << QByteArray("#!/bin/sh\necho hello\n");
+        // A module cut short (a full disk, an interrupted copy): loading it would crash.
+        QFile real(QStringLiteral(KLANGOR_SOUND_MODULE_DIR "/libklangor-sound.so"));
+        QVERIFY2(real.open(QIODevice::ReadOnly), "the built sound module is missing");
+        const QByteArray whole = real.readAll();
+        QTest::newRow("truncated to a half") << whole.left(whole.size() / 2);
+        QTest::newRow("truncated by a page") << whole.left(whole.size() - 4096);
     }
 
     void missingOrBrokenModuleStaysSilent() {
