@@ -2,6 +2,7 @@
 #include "platform/logging.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSoundEffect>
@@ -44,6 +45,22 @@ private:
     QSoundEffect* current_ = nullptr;
 };
 
+namespace {
+// A sound thread that has not begun a play after this long is taken to be stuck.
+constexpr qint64 kEngineAnswerMs = 3000;
+// How long the end of the program waits for the sound thread to wind down.
+constexpr int kShutdownWaitMs = 2000;
+
+qint64 monotonicMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
+}  // namespace
+
 QtSoundPlayer::~QtSoundPlayer() {
     if (!engine_)
         return;
@@ -57,7 +74,38 @@ QtSoundPlayer::~QtSoundPlayer() {
             QThread::currentThread()->quit();
         },
         Qt::QueuedConnection);
-    thread_.wait();
+    if (thread_->wait(kShutdownWaitMs)) {
+        delete thread_;
+    } else {
+        // Stuck in the sound server: the process is ending, so it is left to the system.
+        qCWarning(lcSound) << "the sound thread did not end; leaving it behind";
+    }
+}
+
+void QtSoundPlayer::startEngine() {
+    thread_ = new QThread;
+    thread_->setObjectName(QStringLiteral("klangor sound"));
+    engine_ = new Engine;
+    engine_->moveToThread(thread_);
+    begun_ = std::make_shared<std::atomic<int>>(0);
+    posted_ = 0;
+    thread_->start();
+}
+
+void QtSoundPlayer::abandonEngine() {
+    qCWarning(lcSound) << "the sound thread has not answered for" << kEngineAnswerMs
+                       << "ms (a stalled sound server?); starting another one";
+    // Whenever it comes back, it ends by itself and deletes what it holds.
+    QObject::connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    QMetaObject::invokeMethod(
+        engine_,
+        [engine = engine_] {
+            delete engine;
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    thread_ = nullptr;
+    engine_ = nullptr;
 }
 
 QUrl QtSoundPlayer::sourceOf(const QString& name) {
@@ -77,15 +125,20 @@ void QtSoundPlayer::play(const QString& name) {
         qCWarning(lcSound) << "no built-in sound named" << name;
         return;
     }
-    if (!engine_) {
-        engine_ = new Engine;
-        engine_->moveToThread(&thread_);
-        thread_.setObjectName(QStringLiteral("klangor sound"));
-        thread_.start();
-    }
+    if (engine_ && begun_->load() < posted_ && monotonicMs() - postedAtMs_ > kEngineAnswerMs)
+        abandonEngine();
+    if (!engine_)
+        startEngine();
     const QString key = name.toLower();
+    if (begun_->load() == posted_)
+        postedAtMs_ = monotonicMs();
+    ++posted_;
     QMetaObject::invokeMethod(
-        engine_, [engine = engine_, key, source] { engine->play(key, source); },
+        engine_,
+        [engine = engine_, begun = begun_, key, source] {
+            begun->fetch_add(1);
+            engine->play(key, source);
+        },
         Qt::QueuedConnection);
 }
 

@@ -5,6 +5,9 @@
 #include <QThread>
 #include <QUrl>
 
+#include <atomic>
+#include <memory>
+
 namespace klangor {
 
 /// Plays the built-in recordings, carried as Qt resources under :/sounds/<name>.wav, with
@@ -25,9 +28,17 @@ public:
 private:
     class Engine;
     static QUrl sourceOf(const QString& name);
+    void startEngine();
+    // Gives up a sound thread that does not answer (stuck in a stalled sound server): it is left
+    // to itself, never waited for, and the next sound gets a new one.
+    void abandonEngine();
 
-    QThread thread_;
+    QThread* thread_ = nullptr;
     Engine* engine_ = nullptr;  // lives in thread_
+    // Plays posted to the engine and plays it has begun: equal while it keeps up.
+    std::shared_ptr<std::atomic<int>> begun_;
+    int posted_ = 0;
+    qint64 postedAtMs_ = 0;  // when the oldest unanswered play was posted
 };
 
 }  // namespace klangor

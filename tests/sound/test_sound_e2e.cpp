@@ -4,6 +4,7 @@
 #include "platform/qt/qt_sound_player.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include <QThread>
 
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <vector>
 
@@ -216,7 +218,48 @@ private slots:
         VERIFY_SILENCE(rec_.loudest(second, 2.0, 2.4));
     }
 
+    // A sound server that stops answering (kill -STOP) holds the sound thread: the alarm still
+    // rings with its window, later sounds get a new thread, and the end of the program does not
+    // wait for the stuck one.
+    void stalledSoundServer() {
+        const QString socket = qEnvironmentVariable("PULSE_SERVER").mid(5);  // "unix:..."
+        QProcess pgrep;
+        pgrep.start(QStringLiteral("pgrep"),
+                    {QStringLiteral("-f"), QStringLiteral("pulseaudio .*socket=") + socket});
+        QVERIFY(pgrep.waitForFinished(5000));
+        const qint64 server = pgrep.readAllStandardOutput().split('\n').first().toLongLong();
+        QVERIFY2(server > 0, "the private desktop's sound server was not found");
+
+        auto form = std::make_unique<TForm1>(withRealSound(fakes_));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        ctl(*form).wwDBDateTimePicker1->setTime(fakes_.clock->now().time().addSecs(30));
+        form->Button1Click();
+
+        QVERIFY(::kill(static_cast<pid_t>(server), SIGSTOP) == 0);
+        struct Resume {
+            qint64 pid;
+            ~Resume() { ::kill(static_cast<pid_t>(pid), SIGCONT); }
+        } resume{server};
+
+        QElapsedTimer took;
+        took.start();
+        form->SpeedButton3Click();  // the sound thread goes to the stopped server and stays
+        QTest::qWait(3500);
+        fakes_.clock->advanceMs(31'000);
+        form->Timer1Timer();  // rings: the window comes back, whatever the sound does
+        QVERIFY(!ctl(*form).Timer1->isActive());
+        QCOMPARE(fakes_.window->restores, 1);
+        QVERIFY2(took.elapsed() < 5000, "a stalled sound server held the window");
+
+        took.restart();
+        form.reset();  // the player goes with the window, leaving the stuck thread behind
+        QVERIFY2(took.elapsed() < 3000, "the end of the program waited for the sound thread");
+    }
+
 private:
+    Fakes fakes_;
+
     // The fakes, but the real sound player.
     static klangor::Platform withRealSound(Fakes& fakes) {
         klangor::Platform platform = fakes.platform();
