@@ -4,7 +4,12 @@
 #include "platform/linux/dbus_call.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <QDBusObjectPath>
+#include <atomic>
+#include <thread>
 
 namespace klangor {
 
@@ -19,6 +24,46 @@ const QString kAutoSession = QStringLiteral("/org/freedesktop/login1/session/aut
 const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 
 using Done = std::function<void(bool)>;
+
+// The first touch of the system bus connects to it and waits for its answer, for as long as a
+// stalled bus takes. That happens once, on a thread of its own; the window goes on, and a
+// request waits for the connection at most its own time-out.
+enum class BusState { Untouched, Connecting, Ready };
+std::atomic<BusState> systemBusState{BusState::Untouched};
+
+void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use, Done fail) {
+    if (systemBusState.load() == BusState::Ready) {
+        use(QDBusConnection::systemBus());
+        return;
+    }
+    BusState expected = BusState::Untouched;
+    if (systemBusState.compare_exchange_strong(expected, BusState::Connecting)) {
+        std::thread([] {
+            const bool connected = QDBusConnection::systemBus().isConnected();
+            if (!connected)
+                qCDebug(lcPower) << "no system bus";
+            systemBusState.store(BusState::Ready);
+        }).detach();
+    }
+    // Polls on the window's own event loop until the bus is there or the time is up.
+    auto* poll = new QTimer(QCoreApplication::instance());
+    poll->setInterval(20);
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, waited, timeoutMs, use, fail] {
+        if (systemBusState.load() == BusState::Ready) {
+            poll->deleteLater();
+            poll->stop();
+            use(QDBusConnection::systemBus());
+        } else if (waited.elapsed() > timeoutMs) {
+            poll->deleteLater();
+            poll->stop();
+            qCWarning(lcPower) << "the system bus did not answer within" << timeoutMs << "ms";
+            fail(false);
+        }
+    });
+    poll->start();
+}
 
 QDBusMessage sessionLock(const QString& path) {
     return QDBusMessage::createMethodCall(kLogin, path, kSession, QStringLiteral("Lock"));
@@ -50,9 +95,9 @@ void lockWithScreenSaver(int timeoutMs, Done done, int pathIndex = 0) {
 
 /// What `loginctl lock-session` does: the login manager tells the caller's session to lock.
 /// Falls back to the screen saver when the login manager is absent or refuses.
-void lockSession(int timeoutMs, Done done) {
-    auto lockAt = [timeoutMs, done](const QString& path) {
-        callAsync(QDBusConnection::systemBus(), sessionLock(path), timeoutMs,
+void lockSessionOn(QDBusConnection bus, int timeoutMs, Done done) {
+    auto lockAt = [bus, timeoutMs, done](const QString& path) {
+        callAsync(bus, sessionLock(path), timeoutMs,
                   [timeoutMs, done, path](const QDBusMessage& reply) {
                       if (!isError(reply)) {
                           done(true);
@@ -66,7 +111,7 @@ void lockSession(int timeoutMs, Done done) {
     auto find = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager,
                                                QStringLiteral("GetSessionByPID"));
     find << static_cast<uint>(QCoreApplication::applicationPid());
-    callAsync(QDBusConnection::systemBus(), find, timeoutMs, [lockAt](const QDBusMessage& reply) {
+    callAsync(bus, find, timeoutMs, [lockAt](const QDBusMessage& reply) {
         const QVariantList args = reply.arguments();
         if (!isError(reply) && !args.isEmpty()) {
             const QString path = args.first().value<QDBusObjectPath>().path();
@@ -80,6 +125,12 @@ void lockSession(int timeoutMs, Done done) {
         qCDebug(lcPower) << "no login session of our own:" << describe(reply);
         lockAt(kAutoSession);
     });
+}
+
+void lockSession(int timeoutMs, Done done) {
+    withSystemBus(
+        timeoutMs, [timeoutMs, done](QDBusConnection bus) { lockSessionOn(bus, timeoutMs, done); },
+        [timeoutMs, done](bool) { lockWithScreenSaver(timeoutMs, done); });
 }
 
 QString managerMethod(PowerAction action) {
@@ -118,14 +169,19 @@ void LogindPower::request(PowerAction action, std::function<void(bool ok)> done)
     }
     auto msg = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager, method);
     msg << false;  // interactive: never wait for a password prompt
-    callAsync(QDBusConnection::systemBus(), msg, timeoutMs_,
-              [method, report](const QDBusMessage& reply) {
-                  const bool ok = !isError(reply);
-                  if (!ok)
-                      qCWarning(lcPower)
-                          << "the login manager refused" << method << ":" << describe(reply);
-                  report(ok);
-              });
+    const int timeoutMs = timeoutMs_;
+    withSystemBus(
+        timeoutMs,
+        [msg, timeoutMs, method, report](QDBusConnection bus) {
+            callAsync(bus, msg, timeoutMs, [method, report](const QDBusMessage& reply) {
+                const bool ok = !isError(reply);
+                if (!ok)
+                    qCWarning(lcPower)
+                        << "the login manager refused" << method << ":" << describe(reply);
+                report(ok);
+            });
+        },
+        report);
 }
 
 }  // namespace klangor
