@@ -16,6 +16,10 @@ namespace {
 bool isProgram(const QFileInfo& file) {
     if (!file.isFile() || !file.isExecutable())
         return false;
+    // Executable but not readable (mode 0711): only a binary runs so, and only the system can
+    // start it; the desktop's opener could not even look at it.
+    if (!file.isReadable())
+        return true;
     QFile f(file.absoluteFilePath());
     if (!f.open(QIODevice::ReadOnly))
         return false;

@@ -3,12 +3,17 @@
 
 #include "platform/qt/qt_shell.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <unistd.h>
 
 using klangor::QtShell;
 
@@ -41,6 +46,33 @@ private slots:
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktop_, "record");
     }
     void init() { desktop_.urls.clear(); }
+
+    // A program we may run but not read (mode 0711) is started, not handed to the desktop's
+    // opener, which cannot read it. Root reads every file, so as root the test runs itself
+    // again as an ordinary user.
+    void executeOnlyProgramStarts() {
+        if (::geteuid() == 0) {
+            QProcess run;
+            run.setProcessChannelMode(QProcess::MergedChannels);
+            run.start(QStringLiteral("setpriv"),
+                      {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                       QStringLiteral("executeOnlyProgramStarts")});
+            QVERIFY2(run.waitForFinished(60000), "setpriv did not finish");
+            QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
+                     run.readAll().constData());
+            return;
+        }
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString program = dir.filePath(QStringLiteral("run me"));
+        QVERIFY(QFile::copy(QStringLiteral("/bin/true"), program));
+        QVERIFY(QFile::setPermissions(
+            program, QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther | QFile::WriteOwner));
+        QVERIFY(!QFileInfo(program).isReadable());
+        QVERIFY(QtShell().open(program.toStdString()));
+        QCOMPARE(desktop_.urls, QList<QUrl>{});
+    }
 
     void programStartsAsItself_data() {
         QTest::addColumn<QString>("name");
