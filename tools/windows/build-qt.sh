@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds a static Qt 6.4.2 (qtbase) for 64-bit Windows with the mingw-w64 cross compiler, from
+# Debian's own source package, into a cache outside the tree. Debian has no Qt for mingw; its
+# qt6-base source package is the same 6.4.2 as the host tools (moc, rcc, uic) in
+# qt6-base-dev-tools, which the cross build uses.
+#
+# Usage: tools/windows/build-qt.sh [--print-prefix]
+# The prefix is ~/.cache/klangor/qt-6.4.2-mingw-x64-<hash of the configure line>; a finished
+# build leaves a file "complete" there and is not built again. Takes 40-60 minutes on 2 cores.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+cache=${KLANGOR_CACHE:-$HOME/.cache/klangor}
+jobs=${JOBS:-$(nproc)}
+
+# Only what the program and its tests need. OpenGL stays on (dynamic): the Windows platform
+# plugin of 6.4.2 does not compile without it. Tablet events are off: Debian's tarball leaves
+# out wintab.h.
+configure_args=(
+    -DCMAKE_TOOLCHAIN_FILE="$here/mingw-x64.cmake"
+    -DQT_HOST_PATH=/usr
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DBUILD_SHARED_LIBS=OFF
+    -DCMAKE_BUILD_TYPE=Release
+    -DQT_BUILD_EXAMPLES=OFF
+    -DQT_BUILD_TESTS=OFF
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_jpeg=OFF
+    -DFEATURE_freetype=OFF -DFEATURE_opengl=ON -DFEATURE_opengl_dynamic=ON
+    -DFEATURE_tabletevent=OFF
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_pcre2=OFF
+    -DFEATURE_system_harfbuzz=OFF
+)
+key=$( (printf '%s\n' "${configure_args[@]}"; cat "$here/mingw-x64.cmake") | sha256sum | cut -c1-12)
+prefix="$cache/qt-6.4.2-mingw-x64-$key"
+if [ "${1:-}" = "--print-prefix" ]; then
+    echo "$prefix"
+    exit 0
+fi
+if [ -f "$prefix/complete" ]; then
+    echo "Qt for Windows is ready in $prefix"
+    exit 0
+fi
+
+for tool in x86_64-w64-mingw32-g++-posix cmake ninja; do
+    command -v "$tool" >/dev/null || {
+        echo "missing $tool: run tools/install-deps.sh windows" >&2
+        exit 1
+    }
+done
+
+# Debian's source package through a private apt configuration: the system's sources stay as
+# they are.
+apt_dir="$cache/apt"
+src_dir="$cache/src"
+mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial" "$src_dir"
+cat >"$apt_dir/sources/bookworm-src.sources" <<SOURCES
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+SOURCES
+apt_opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
+          -o Dir::State::Lists="$apt_dir/lists")
+if ! ls "$src_dir"/qt6-base_6.4.2*.dsc >/dev/null 2>&1; then
+    apt-get "${apt_opts[@]}" update
+    (cd "$src_dir" && apt-get "${apt_opts[@]}" source --download-only qt6-base)
+fi
+tarball=$(ls "$src_dir"/qt6-base_6.4.2*.orig.tar.* | head -n1)
+source_tree="$src_dir/qtbase-6.4.2"
+if [ ! -f "$source_tree/CMakeLists.txt" ]; then
+    rm -rf "$source_tree" && mkdir -p "$source_tree"
+    tar -xf "$tarball" -C "$source_tree" --strip-components=1
+fi
+
+build="$cache/build-qt-mingw-x64-$key"
+mkdir -p "$build"
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$source_tree" -B "$build" -G Ninja -DCMAKE_INSTALL_PREFIX="$prefix" \
+        "${configure_args[@]}"
+fi
+cmake --build "$build" --parallel "$jobs"
+cmake --install "$build"
+touch "$prefix/complete"
+echo "Qt for Windows is ready in $prefix"
