@@ -44,7 +44,7 @@ fi
 
 for tool in x86_64-w64-mingw32-g++-posix cmake ninja; do
     command -v "$tool" >/dev/null || {
-        echo "missing $tool: run tools/install-deps.sh windows" >&2
+        echo "missing $tool: apt-get install g++-mingw-w64-x86-64-posix cmake ninja-build" >&2
         exit 1
     }
 done
