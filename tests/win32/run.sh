@@ -6,7 +6,7 @@
 #                                         folders, also checks the syntax of the Qt-side files
 #                                         (Debian has no Qt for Windows: the Linux headers stand in)
 #   run.sh wine SOURCE_DIR BUILD_DIR      builds the test for 64-bit and runs it under wine64
-# Exits 77 (skipped) only when the cross compiler is not installed.
+# Fails, saying which, when the cross compiler or wine is not installed.
 set -euo pipefail
 
 mode=$1
@@ -25,8 +25,8 @@ case $mode in
     *) echo "usage: $0 compile|wine SOURCE_DIR BUILD_DIR" >&2; exit 2 ;;
 esac
 if ! command -v "$cxx" >/dev/null; then
-    echo "SKIP: $cxx is not installed (tools/install-deps.sh installs it)"
-    exit 77
+    echo "FAIL: $cxx is not installed (tools/install-deps.sh installs it)" >&2
+    exit 1
 fi
 
 # The plain Win32 part only: system_platform.cpp and session.cpp are the Qt side.
