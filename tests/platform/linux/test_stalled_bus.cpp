@@ -24,10 +24,10 @@ class TestStalledBus : public QObject {
 private slots:
     void initTestCase() {
         // A bus of our own, started before anything in the process touches D-Bus.
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--print-address=1"),
-                       QStringLiteral("--address=unix:tmpdir=/tmp")});
+        daemon_.start(
+            QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"),
+             QStringLiteral("--print-address=1"), QStringLiteral("--address=unix:tmpdir=/tmp")});
         QVERIFY2(daemon_.waitForStarted(5000), "no dbus-daemon (tools/install-deps.sh)");
         QVERIFY(daemon_.waitForReadyRead(5000));
         const QByteArray address = daemon_.readLine().trimmed();
