@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "fakes/as_ordinary_user.h"
 #include "fakes/fake_platform.h"
 #include "fakes/form_access.h"
 #include "platform/qt/qt_settings_store.h"
@@ -304,25 +305,16 @@ private slots:
     // A file we may not read stays as it is: defaults, and no save over it. Root reads every
     // file, so as root the test runs itself again as an ordinary user.
     void unreadableFile() {
-        if (::geteuid() == 0) {
+        if (klangor::test::runningAsRoot()) {
             QTemporaryDir home;
             QVERIFY(home.isValid());
             QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                    QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                                    QFileDevice::WriteOther | QFileDevice::ExeOther);
-            QProcess run;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
             env.insert(QStringLiteral("HOME"), home.path());
-            run.setProcessEnvironment(env);
-            run.setProcessChannelMode(QProcess::MergedChannels);
-            run.start(QStringLiteral("setpriv"),
-                      {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                       QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
-                       QStringLiteral("unreadableFile")});
-            QVERIFY2(run.waitForFinished(60000), "setpriv did not finish");
-            QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
-                     run.readAll().constData());
+            KLANGOR_RERUN_AS_ORDINARY_USER("unreadableFile", env);
             return;
         }
         const QByteArray mine = "[General]\nxMinutes=7\nlang=TR\n";

@@ -1,6 +1,7 @@
 // The real shell operation: programs start directly, whatever their path holds; everything else
 // goes to the desktop (caught here by URL handlers, so no other program opens).
 
+#include "fakes/as_ordinary_user.h"
 #include "platform/qt/qt_shell.h"
 
 #include <QCoreApplication>
@@ -51,16 +52,9 @@ private slots:
     // opener, which cannot read it. Root reads every file, so as root the test runs itself
     // again as an ordinary user.
     void executeOnlyProgramStarts() {
-        if (::geteuid() == 0) {
-            QProcess run;
-            run.setProcessChannelMode(QProcess::MergedChannels);
-            run.start(QStringLiteral("setpriv"),
-                      {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                       QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
-                       QStringLiteral("executeOnlyProgramStarts")});
-            QVERIFY2(run.waitForFinished(60000), "setpriv did not finish");
-            QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
-                     run.readAll().constData());
+        if (klangor::test::runningAsRoot()) {
+            KLANGOR_RERUN_AS_ORDINARY_USER("executeOnlyProgramStarts",
+                                           QProcessEnvironment::systemEnvironment());
             return;
         }
         QTemporaryDir dir;
