@@ -110,6 +110,14 @@ bool AlarmCycle::armed() const {
 }
 
 void AlarmCycle::Button1Click() {
+    // During the grace period Start (or F5) cancels the pending action and does nothing else:
+    // arming the time that just rang would ring again at once, or tomorrow, and run the action
+    // after all. The alarm stays idle and the window where it is.
+    if (Timer2->isActive()) {
+        ui_.delayPanel->hide();
+        Button2Click();
+        return;
+    }
     startOrStop(QDateTime());
 }
 

@@ -53,7 +53,8 @@ public:
     QTimer* Timer2;  // 3000 ms, the grace period
     QMenu* ppText;   // preset notes of the note box
 
-    /// Start or Stop, as the Start button shows.
+    /// Start or Stop, as the Start button shows; during the grace period it only cancels the
+    /// pending action.
     void Button1Click();
     /// Start with a deadline of a full date and time (the delay panel's): the picker shows only
     /// its time of day, which may lie days ahead.

@@ -200,6 +200,7 @@ private slots:
         f.form.Timer2Timer();
         QVERIFY(ctl(f.form).Timer2->isActive());
 
+        const int minimizes = f.fakes.window->minimizes;
         if (byStart)
             f.form.Button1Click();
         else
@@ -211,17 +212,21 @@ private slots:
         QVERIFY(f.fakes.power->requests.empty());
         QCOMPARE(A::tmr(f.form), 4);
 
-        if (byStart) {
-            // The picker shows the time that just rang: the new alarm is tomorrow's, not at once.
-            QVERIFY(f.armed());
-            QCOMPARE(A::endAt(f.form), QDateTime(kToday.addDays(1), QTime(12, 0, 1)));
-            QCOMPARE(A::shut(f.form), -1);
-            f.tick();
-            QVERIFY(f.armed());
-            QCOMPARE(ctl(f.form).lblx->text(), QStringLiteral("23:59:59"));
-        } else {
-            QVERIFY(!f.armed());
-        }
+        // Either way the action is cancelled and nothing else happens: no new alarm (which
+        // would run the action after all), the window stays where it is.
+        QVERIFY(!f.armed());
+        QCOMPARE(f.fakes.window->minimizes, minimizes);
+        QVERIFY(ctl(f.form).wwDBDateTimePicker1->isEnabled());
+        QCOMPARE(ctl(f.form).Button1->text(), QStringLiteral("Start"));
+        f.fakes.clock->advanceMs(86'400'000);  // a day later: still nothing
+        f.form.Timer1Timer();
+        f.form.Timer2Timer();
+        QVERIFY(f.fakes.power->requests.empty());
+
+        // Start after the grace period arms as before.
+        f.form.Button1Click();
+        QVERIFY(f.armed());
+        QCOMPARE(f.fakes.window->minimizes, minimizes + 1);
     }
 
     void eveningAlarmRingsNextMorning() {
