@@ -3,6 +3,7 @@
 #include "platform/logging.h"
 
 #include <QComboBox>
+#include <QEvent>
 
 namespace klangor {
 
@@ -30,6 +31,21 @@ AfterAlarm::AfterAlarm(const Platform& platform, QComboBox* actions, QWidget* wi
     // index changes this class makes itself, and the list rebuilt by the language switch or
     // the settings, raise no `activated`, so nothing here recurses or asks at start-up.
     connect(actions_, &QComboBox::activated, this, [this](int) { CheckBox3Change(); });
+    // The wheel steps through the list as the user reads something else: it never opens the file
+    // dialog, and it stops short of "Execute Command" (a click or the keyboard chooses that).
+    actions_->installEventFilter(this);
+}
+
+bool AfterAlarm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != actions_ || event->type() != QEvent::Wheel)
+        return QObject::eventFilter(watched, event);
+    const int before = actions_->currentIndex();
+    wheeling_ = true;
+    static_cast<QObject*>(actions_)->event(event);
+    wheeling_ = false;
+    if (actions_->currentIndex() == ExecuteCommand && before != ExecuteCommand)
+        actions_->setCurrentIndex(before);
+    return true;
 }
 
 std::optional<PowerAction> AfterAlarm::powerActionOf(int entry) {
@@ -42,7 +58,7 @@ std::optional<PowerAction> AfterAlarm::powerActionOf(int entry) {
 // The file dialog is the platform's file-open dialog, with no title, filter or starting folder
 // of ours.
 void AfterAlarm::CheckBox3Change() {
-    if (actions_->currentIndex() != ExecuteCommand)
+    if (wheeling_ || actions_->currentIndex() != ExecuteCommand)
         return;
     const std::optional<QString> chosen = platform_.files->chooseFile(window_);
     if (chosen && !chosen->isEmpty()) {

@@ -46,6 +46,9 @@ public:
     int shut() const { return _shut; }
     const QString& exec() const { return _exec; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     /// The power request an entry stands for, or nothing (no action, a command to run).
     static std::optional<PowerAction> powerActionOf(int entry);
@@ -54,6 +57,7 @@ private:
     QComboBox* actions_;
     QWidget* window_;
     std::function<void()> beforePowerChange_;
+    bool wheeling_ = false;  // the list is moving under the mouse wheel
 
     int _shut = -1;  // index of the action taken, -1 while none is taken
     QString _exec;   // text of the action taken (a path for "Execute Command")

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 using klangor::PowerAction;
 using namespace klangor::fakes;
@@ -25,12 +26,10 @@ const QStringList kEnglishActions = {"( no action )", "Lock",      "Sleep",     
 /// The form as the user meets it: shown, in English, with the seven actions.
 void prepare(TForm1& form) {
     form.SetLanguage();
-    if (ctl(form).CheckBox3->count() != kEnglishActions.size()) {
-        // The text table is not built in yet: put in the entries it installs.
-        ctl(form).CheckBox3->clear();
-        ctl(form).CheckBox3->addItems(kEnglishActions);
-        ctl(form).CheckBox3->setCurrentIndex(0);
-    }
+    QStringList entries;
+    for (int i = 0; i < ctl(form).CheckBox3->count(); ++i)
+        entries << ctl(form).CheckBox3->itemText(i);
+    QCOMPARE(entries, kEnglishActions);
 }
 
 /// The user picks entry `index` in the list (as a mouse click in the open list does).
@@ -98,6 +97,35 @@ private slots:
         QTest::keyClick(ctl(form).CheckBox3, Qt::Key_End);
         QCOMPARE(fakes.files->asked, 1);
         QCOMPARE(ctl(form).CheckBox3->currentText(), QStringLiteral("/opt/tool"));
+    }
+
+    // The mouse wheel turned over the list, past its last entry and back: no file dialog, and
+    // the list never rests on "Execute Command" without a file.
+    void wheelNeverAsks() {
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        prepare(form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QComboBox* list = ctl(form).CheckBox3;
+        const QPointF at(list->width() / 2.0, list->height() / 2.0);
+        const auto turn = [&](int steps) {
+            QWheelEvent wheel(at, list->mapToGlobal(at), QPoint(), QPoint(0, -120 * steps),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(list, &wheel);
+        };
+        QStringList passed;
+        for (int i = 0; i < 9; ++i) {
+            turn(1);
+            passed << list->currentText();
+        }
+        QCOMPARE(fakes.files->asked, 0);
+        QCOMPARE(list->currentIndex(), 5);  // stops at "Shut down"
+        QVERIFY(!passed.contains(QStringLiteral("Execute Command")));
+        turn(-1);
+        turn(-1);
+        QCOMPARE(list->currentIndex(), 3);
+        QCOMPARE(fakes.files->asked, 0);
     }
 
     void choosingAgainReplacesThePath() {
