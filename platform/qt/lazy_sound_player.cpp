@@ -108,7 +108,8 @@ void LazySoundPlayer::play(const QString& name) {
 }
 
 void LazySoundPlayer::prepare() {
-    load();
+    if (SoundPlayer* player = load())
+        player->prepare();
 }
 
 }  // namespace klangor

@@ -46,7 +46,7 @@ private:
 };
 
 namespace {
-// A sound thread that has not begun a play after this long is taken to be stuck.
+// A sound thread that has not got through a play after this long is taken to be stuck.
 constexpr qint64 kEngineAnswerMs = 3000;
 // How long the end of the program waits for the sound thread to wind down.
 constexpr int kShutdownWaitMs = 2000;
@@ -87,7 +87,7 @@ void QtSoundPlayer::startEngine() {
     thread_->setObjectName(QStringLiteral("klangor sound"));
     engine_ = new Engine;
     engine_->moveToThread(thread_);
-    begun_ = std::make_shared<std::atomic<int>>(0);
+    done_ = std::make_shared<std::atomic<int>>(0);
     posted_ = 0;
     thread_->start();
 }
@@ -119,27 +119,44 @@ QUrl QtSoundPlayer::sourceOf(const QString& name) {
     return QUrl(QStringLiteral("qrc") + path);
 }
 
+void QtSoundPlayer::post(std::function<void(Engine*)> work) {
+    if (done_->load() == posted_)
+        postedAtMs_ = monotonicMs();
+    ++posted_;
+    QMetaObject::invokeMethod(
+        engine_,
+        [engine = engine_, done = done_, work = std::move(work)] {
+            work(engine);
+            done->fetch_add(1);
+        },
+        Qt::QueuedConnection);
+}
+
+bool QtSoundPlayer::engineStuck() const {
+    return engine_ && done_->load() < posted_ && monotonicMs() - postedAtMs_ > kEngineAnswerMs;
+}
+
+void QtSoundPlayer::prepare() {
+    // Called again and again shortly before a sound is due: a sound thread that no longer
+    // answers is found out now, so that the sound that is due goes to a new one.
+    if (engineStuck())
+        abandonEngine();
+    else if (engine_ && done_->load() == posted_)
+        post([](Engine*) {});
+}
+
 void QtSoundPlayer::play(const QString& name) {
     const QUrl source = sourceOf(name);
     if (source.isEmpty()) {
         qCWarning(lcSound) << "no built-in sound named" << name;
         return;
     }
-    if (engine_ && begun_->load() < posted_ && monotonicMs() - postedAtMs_ > kEngineAnswerMs)
+    if (engineStuck())
         abandonEngine();
     if (!engine_)
         startEngine();
     const QString key = name.toLower();
-    if (begun_->load() == posted_)
-        postedAtMs_ = monotonicMs();
-    ++posted_;
-    QMetaObject::invokeMethod(
-        engine_,
-        [engine = engine_, begun = begun_, key, source] {
-            begun->fetch_add(1);
-            engine->play(key, source);
-        },
-        Qt::QueuedConnection);
+    post([key, source](Engine* engine) { engine->play(key, source); });
 }
 
 }  // namespace klangor

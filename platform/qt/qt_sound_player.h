@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace klangor {
@@ -24,19 +25,24 @@ public:
     QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
 
     void play(const QString& name) override;
+    void prepare() override;
 
 private:
     class Engine;
     static QUrl sourceOf(const QString& name);
     void startEngine();
+    // Posts `work` to the sound thread, counting it.
+    void post(std::function<void(Engine*)> work);
+    // Whether the sound thread has left work unanswered for too long.
+    bool engineStuck() const;
     // Gives up a sound thread that does not answer (stuck in a stalled sound server): it is left
     // to itself, never waited for, and the next sound gets a new one.
     void abandonEngine();
 
     QThread* thread_ = nullptr;
     Engine* engine_ = nullptr;  // lives in thread_
-    // Plays posted to the engine and plays it has begun: equal while it keeps up.
-    std::shared_ptr<std::atomic<int>> begun_;
+    // Plays posted to the engine and plays it has got through: equal while it keeps up.
+    std::shared_ptr<std::atomic<int>> done_;
     int posted_ = 0;
     qint64 postedAtMs_ = 0;  // when the oldest unanswered play was posted
 };

@@ -31,7 +31,10 @@ configure_args=(
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_pcre2=OFF
     -DFEATURE_system_harfbuzz=OFF
 )
-key=$( (printf '%s\n' "${configure_args[@]}"; cat "$here/mingw-x64.cmake") | sha256sum | cut -c1-12)
+# The cache is named by what shapes the build (the options and the toolchain file's contents),
+# not by where the checkout lies.
+key=$( (printf '%s\n' "${configure_args[@]}" | grep -v CMAKE_TOOLCHAIN_FILE
+        cat "$here/mingw-x64.cmake") | sha256sum | cut -c1-12)
 prefix="$cache/qt-6.4.2-mingw-x64-$key"
 if [ "${1:-}" = "--print-prefix" ]; then
     echo "$prefix"
