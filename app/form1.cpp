@@ -13,8 +13,10 @@
 #include "sound/sounds.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QStyleHints>
 
 #include <algorithm>
 
@@ -194,9 +196,27 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const QString name = watched->objectName();
         if (std::any_of(std::begin(kDragHandles), std::end(kDragHandles),
                         [&](const char* h) { return name == QLatin1String(h); })) {
-            FormMouseDown(widget);
+            // The move starts only once the pointer really drags: a click (a touchpad tap, a
+            // right or middle click) must not leave the window stuck to the pointer.
+            if (press->button() == Qt::LeftButton) {
+                dragFrom_ = widget;
+                dragPressAt_ = press->globalPosition().toPoint();
+            }
             return true;
         }
+    } else if (event->type() == QEvent::MouseMove && watched == dragFrom_) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (!(move->buttons() & Qt::LeftButton)) {
+            dragFrom_ = nullptr;
+        } else if ((move->globalPosition().toPoint() - dragPressAt_).manhattanLength() >=
+                   QGuiApplication::styleHints()->startDragDistance()) {
+            QWidget* handle = dragFrom_;
+            dragFrom_ = nullptr;
+            FormMouseDown(handle);
+        }
+        return true;
+    } else if (event->type() == QEvent::MouseButtonRelease && watched == dragFrom_) {
+        dragFrom_ = nullptr;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -3,6 +3,8 @@
 #include "platform/platform.h"
 #include "ui_form1.h"
 
+#include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -115,4 +117,7 @@ private:
     std::unique_ptr<klangor::SettingsBinding> settings_;
     bool shown_ = false;
     bool closed_ = false;
+    // A left press on a drag handle: the window moves once the pointer has left this point.
+    QPointer<QWidget> dragFrom_;
+    QPoint dragPressAt_;
 };

@@ -3,10 +3,24 @@
 #include "fakes/form_access.h"
 #include "repeater/form4.h"
 
+#include <QMouseEvent>
+#include <QStyleHints>
 #include <QTabWidget>
 #include <QTest>
 
 using namespace klangor::fakes;
+
+namespace {
+
+/// A mouse event as the window system delivers it; `button` is also held during a move.
+void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button,
+                  held, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+}  // namespace
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -73,9 +87,41 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QWidget* w = name == QLatin1String("Form1") ? &form : form.findChild<QWidget*>(name);
         QVERIFY(w);
-        QTest::mousePress(w, Qt::LeftButton, {}, QPoint(2, 2));
-        QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(2, 2));
+        const int far = QGuiApplication::styleHints()->startDragDistance() + 2;
+        mouse(w, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(2, 2));
+        mouse(w, QEvent::MouseMove, Qt::LeftButton, QPoint(2 + far, 2));
+        mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(2 + far, 2));
         QCOMPARE(fakes.window->drags, drags ? 1 : 0);
+    }
+
+    // Only a left-button drag past the drag distance moves the window: a click of any button,
+    // or a press that hardly moves, leaves it where it is.
+    void clicksOnAHandleDoNotDrag_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("moveBy");
+        const int near = QGuiApplication::styleHints()->startDragDistance() - 1;
+        const int far = near + 3;
+        QTest::newRow("left tap") << int(Qt::LeftButton) << 0;
+        QTest::newRow("left, a jitter") << int(Qt::LeftButton) << near;
+        QTest::newRow("right drag") << int(Qt::RightButton) << far;
+        QTest::newRow("middle drag") << int(Qt::MiddleButton) << far;
+    }
+    void clicksOnAHandleDoNotDrag() {
+        QFETCH(int, button);
+        QFETCH(int, moveBy);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const auto b = Qt::MouseButton(button);
+        for (QWidget* w : std::initializer_list<QWidget*>{ctl(form).Label5, ctl(form).TabSheet1}) {
+            mouse(w, QEvent::MouseButtonPress, b, QPoint(2, 2));
+            mouse(w, QEvent::MouseMove, b, QPoint(2 + moveBy, 2));
+            mouse(w, QEvent::MouseButtonRelease, b, QPoint(2 + moveBy, 2));
+            // The pointer moving on afterwards, with no button held, starts nothing either.
+            mouse(w, QEvent::MouseMove, Qt::NoButton, QPoint(40, 2));
+        }
+        QCOMPARE(fakes.window->drags, 0);
     }
 
     // The window sees F5 and F1 before the focused control, even an edit box that takes keys.
