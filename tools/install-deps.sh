@@ -10,10 +10,11 @@ packages=(
     libxext-dev libx11-dev
     # run
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 fonts-dejavu-core fonts-liberation2
+    qt6-translations-l10n
     # end-to-end tests: display, window manager, sound server, buses
     xvfb xauth openbox xdotool x11-utils pulseaudio pulseaudio-utils sox imagemagick dbus dbus-daemon
     # packaging and validation
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian
     # Windows layer: cross compiler, resource compiler, and wine64 to run its console test
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64
 )
