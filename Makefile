@@ -1,5 +1,6 @@
-# Klangor: `make run` starts the program, `make test` builds and runs every test.
-# Each target installs the Debian packages it needs first (tools/install-deps.sh).
+# Klangor: `make run` builds and starts the program, `make test` builds and runs every test.
+# Each target installs the Debian packages it needs first (tools/install-deps.sh): `make run`
+# only what building and running the program need, the others everything.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -10,15 +11,18 @@ ifneq ($(CCACHE),)
 CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
 endif
 
-.PHONY: all deps configure build run test unit e2e bench sanitize deb clean
+.PHONY: all deps deps-run configure build run test unit e2e bench sanitize deb clean
 
 all: build
 
 deps:
-	@bash tools/install-deps.sh
+	@bash tools/install-deps.sh test
+
+deps-run:
+	@bash tools/install-deps.sh run
 
 $(BUILD)/CMakeCache.txt:
-	@$(MAKE) --no-print-directory deps
+	@$(MAKE) --no-print-directory deps-run
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 configure: $(BUILD)/CMakeCache.txt
@@ -26,7 +30,9 @@ configure: $(BUILD)/CMakeCache.txt
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the program and the sound module it loads; the tests are built by `make build`/`make test`.
+run: deps-run configure
+	cmake --build $(BUILD) -j $(JOBS) --target klangor klangor-sound
 	./$(BUILD)/klangor
 
 unit: build
