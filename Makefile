@@ -33,7 +33,7 @@ build: deps configure
 # Only the program and the sound module it loads; the tests are built by `make build`/`make test`.
 run: deps-run configure
 	cmake --build $(BUILD) -j $(JOBS) --target klangor klangor-sound
-	./$(BUILD)/klangor
+	$(BUILD)/klangor
 
 unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
