@@ -1,5 +1,6 @@
-# Klangor: `make run` starts the program, `make test` builds and runs every test.
-# Each target installs the Debian packages it needs first (tools/install-deps.sh).
+# Klangor: `make run` builds and starts the program, `make test` builds and runs every test.
+# Each target installs the Debian packages it needs first (tools/install-deps.sh): `make run`
+# only what building and running the program need, the others everything.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -14,15 +15,18 @@ ifneq ($(KLANGOR_WERROR),)
 CMAKE_FLAGS += -DKLANGOR_WERROR=$(KLANGOR_WERROR)
 endif
 
-.PHONY: all deps configure build run test unit e2e bench sanitize deb windows-qt clean
+.PHONY: all deps deps-run configure build run test unit e2e bench sanitize deb windows-qt clean
 
 all: build
 
 deps:
-	@bash tools/install-deps.sh
+	@bash tools/install-deps.sh test
+
+deps-run:
+	@bash tools/install-deps.sh run
 
 $(BUILD)/CMakeCache.txt:
-	@$(MAKE) --no-print-directory deps
+	@$(MAKE) --no-print-directory deps-run
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 configure: $(BUILD)/CMakeCache.txt
@@ -30,8 +34,10 @@ configure: $(BUILD)/CMakeCache.txt
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	./$(BUILD)/klangor
+# Only the program and the sound module it loads; the tests are built by `make build`/`make test`.
+run: deps-run configure
+	cmake --build $(BUILD) -j $(JOBS) --target klangor klangor-sound
+	$(BUILD)/klangor
 
 unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e

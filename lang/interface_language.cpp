@@ -1,5 +1,6 @@
 #include "lang/interface_language.h"
 
+#include "lang/qt_translations.h"
 #include "platform/logging.h"
 
 #include <QAbstractButton>
@@ -132,6 +133,7 @@ void InterfaceLanguage::SetLanguage() {
     if (auto* page = ui_.mainWindow->findChild<QWidget*>(QStringLiteral("TabSheet2"));
         page && page->isVisible())
         fitRepeaterNote();  // otherwise when the page is shown
+    lang::QtTranslations::apply(language);
     emit changed(language);
 }
 

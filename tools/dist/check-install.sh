@@ -25,7 +25,7 @@ readelf -d "$module" | grep -q 'NEEDED.*Multimedia' || fail "the sound module la
 entry=$share/applications/klangor.desktop
 [ -f "$entry" ] || fail "desktop entry not installed"
 desktop-file-validate "$entry"
-exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry" | head -n1)
 [ -x "$prefix/bin/$exec_name" ] || fail "desktop entry runs '$exec_name', which is not installed"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 

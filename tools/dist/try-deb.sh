@@ -29,7 +29,7 @@ done
 # Start it the way a menu does: the entry's Exec line, found through the installed entry.
 cat >"$session" <<'SESSION'
 set -euo pipefail
-exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/klangor.desktop)
+exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/klangor.desktop | head -n1)
 cd "$HOME"
 $exec_line >"$XDG_RUNTIME_DIR/klangor.log" 2>&1 &
 pid=$!
