@@ -1,11 +1,14 @@
 #include "platform/qt/qt_shell.h"
 #include "platform/logging.h"
 
-#include <QDesktopServices>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
+
+#include <utility>
 
 namespace klangor {
 
@@ -28,7 +31,73 @@ bool isProgram(const QFileInfo& file) {
     return head.startsWith("#!") || head == QByteArray::fromRawData(elfMagic, 4);
 }
 
+/// What the opener's exit code means (xdg-open's documented codes), for when it printed nothing.
+QString openerVerdict(int code) {
+    switch (code) {
+        case 1:
+            return QStringLiteral("the opener did not accept the request");
+        case 2:
+            return QStringLiteral("the file does not exist");
+        case 3:
+            return QStringLiteral("no program is set up to open it");
+        case 4:
+            return QStringLiteral("the program that opens it failed");
+        default:
+            return QStringLiteral("the opener ended with code %1").arg(code);
+    }
+}
+
+/// An opener that ends in failure this long after the request is taken to speak of the
+/// program it started (an editor closed hours later), not of the opening: that is only logged.
+constexpr qint64 kVerdictWindowMs = 60'000;
+
 }  // namespace
+
+QtShell::QtShell(QString opener) : opener_(std::move(opener)) {}
+
+void QtShell::setLateFailureHandler(LateFailure handler) {
+    lateFailure_ = std::move(handler);
+}
+
+bool QtShell::openWithDesktop(const QString& what) {
+    // The process belongs to the application, so that one still running when the program ends
+    // is reaped; it deletes itself when the opener ends.
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(opener_);
+    process->setArguments({what});
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer since;
+    since.start();
+    const LateFailure report = lateFailure_;
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [process, what, since, report](int code, QProcess::ExitStatus status) {
+            process->deleteLater();
+            if (status == QProcess::NormalExit && code == 0)
+                return;
+            QString reason = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
+            reason = reason.section(QLatin1Char('\n'), -1).trimmed();
+            if (reason.isEmpty())
+                reason = status == QProcess::CrashExit ? QStringLiteral("the opener crashed")
+                                                       : openerVerdict(code);
+            if (since.elapsed() > kVerdictWindowMs) {
+                qCInfo(lcShell) << "the program opened for" << what << "ended:" << reason;
+                return;
+            }
+            qCWarning(lcShell) << "the desktop could not open" << what << ":" << reason;
+            if (report)
+                report(what.toStdString(), reason.toStdString());
+        });
+    process->start();
+    if (!process->waitForStarted(5000)) {
+        qCWarning(lcShell) << "could not start" << opener_ << "to open" << what << ":"
+                           << process->errorString();
+        delete process;
+        return false;
+    }
+    return true;
+}
 
 bool QtShell::open(const std::string& target) {
     const QString text = QString::fromStdString(target);
@@ -49,10 +118,7 @@ bool QtShell::open(const std::string& target) {
                 qCWarning(lcShell) << "could not start" << text;
             return ok;
         }
-        const bool ok = QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
-        if (!ok)
-            qCWarning(lcShell) << "the desktop could not open" << text;
-        return ok;
+        return openWithDesktop(file.absoluteFilePath());
     }
     // Not a path: it must be an address with a scheme (https:, mailto:, ...).
     const QUrl url(text);
@@ -60,10 +126,7 @@ bool QtShell::open(const std::string& target) {
         qCWarning(lcShell) << "neither an absolute path nor an address:" << text;
         return false;
     }
-    const bool ok = QDesktopServices::openUrl(url);
-    if (!ok)
-        qCWarning(lcShell) << "the desktop could not open" << text;
-    return ok;
+    return openWithDesktop(url.toString(QUrl::FullyEncoded));
 }
 
 }  // namespace klangor

@@ -2,13 +2,25 @@
 
 #include "platform/shell.h"
 
+#include <QString>
+
 namespace klangor {
 
-/// Starts executables directly with an argument list and opens everything else through the
-/// desktop's associations (xdg-open and friends, via QDesktopServices).
+/// Starts executables directly with an argument list and hands everything else to the
+/// desktop's opener (xdg-open), whose verdict comes back through the late-failure handler.
 class QtShell final : public Shell {
 public:
+    /// `opener` is the desktop's opener: a program that takes one file path or address.
+    explicit QtShell(QString opener = QStringLiteral("xdg-open"));
+
     bool open(const std::string& target) override;
+    void setLateFailureHandler(LateFailure handler) override;
+
+private:
+    bool openWithDesktop(const QString& what);
+
+    QString opener_;
+    LateFailure lateFailure_;
 };
 
 }  // namespace klangor

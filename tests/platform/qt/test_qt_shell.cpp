@@ -1,11 +1,11 @@
 // The real shell operation: programs start directly, whatever their path holds; everything else
-// goes to the desktop (caught here by URL handlers, so no other program opens).
+// goes to the desktop's opener (here a stand-in script that records what it was given and
+// answers as told, so no other program opens).
 
 #include "fakes/as_ordinary_user.h"
 #include "platform/qt/qt_shell.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,18 +18,40 @@
 
 using klangor::QtShell;
 
-class UrlRecorder : public QObject {
-    Q_OBJECT
+/// A stand-in for xdg-open: appends its argument to a record and exits with `exitCode`,
+/// printing `complaint` on its error output first.
+class StandInOpener {
 public:
-    QList<QUrl> urls;
-public slots:
-    void record(const QUrl& url) { urls << url; }
+    explicit StandInOpener(int exitCode = 0, const QByteArray& complaint = {}) {
+        record_ = dir_.filePath(QStringLiteral("record"));
+        path_ = dir_.filePath(QStringLiteral("opener"));
+        QFile f(path_);
+        if (f.open(QIODevice::WriteOnly)) {
+            f.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + record_.toUtf8() + "'\n");
+            if (!complaint.isEmpty())
+                f.write("echo '" + complaint + "' >&2\n");
+            f.write("exit " + QByteArray::number(exitCode) + "\n");
+            f.close();
+            f.setPermissions(f.permissions() | QFile::ExeOwner);
+        }
+    }
+    QString path() const { return path_; }
+    /// The arguments the opener was started with, one per start.
+    QStringList given() const {
+        QFile f(record_);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    QString record_;
 };
 
 class TestQtShell : public QObject {
     Q_OBJECT
-
-    UrlRecorder desktop_;
 
     static bool writeFile(const QString& path, const QByteArray& content, bool executable) {
         QFile f(path);
@@ -42,12 +64,6 @@ class TestQtShell : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        for (const char* scheme : {"file", "https", "mailto"})
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktop_, "record");
-    }
-    void init() { desktop_.urls.clear(); }
-
     // A program we may run but not read (mode 0711) is started, not handed to the desktop's
     // opener, which cannot read it. Root reads every file, so as root the test runs itself
     // again as an ordinary user.
@@ -64,8 +80,10 @@ private slots:
         QVERIFY(QFile::setPermissions(
             program, QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther | QFile::WriteOwner));
         QVERIFY(!QFileInfo(program).isReadable());
-        QVERIFY(QtShell().open(program.toStdString()));
-        QCOMPARE(desktop_.urls, QList<QUrl>{});
+        StandInOpener desktop;
+        QVERIFY(QtShell(desktop.path()).open(program.toStdString()));
+        QTest::qWait(200);
+        QCOMPARE(desktop.given(), QStringList{});
     }
 
     void programStartsAsItself_data() {
@@ -93,13 +111,14 @@ private slots:
                               "'\n",
                           true));
 
-        QtShell shell;
+        StandInOpener desktop;
+        QtShell shell(desktop.path());
         QVERIFY(shell.open(script.toStdString()));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
         QFile m(marker);
         QVERIFY(m.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(m.readAll()), script + QStringLiteral("|0"));
-        QVERIFY(desktop_.urls.isEmpty());
+        QVERIFY(desktop.given().isEmpty());
         for (const QString& where : {folder, dir.path(), QDir::currentPath()})
             QVERIFY2(!QFile::exists(where + QStringLiteral("/x.sh")), qPrintable(where));
     }
@@ -122,19 +141,70 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
         QVERIFY(writeFile(path, content, executable));
-        QtShell shell;
+        StandInOpener desktop;
+        QtShell shell(desktop.path());
         QVERIFY(shell.open(path.toStdString()));
-        QCOMPARE(desktop_.urls.size(), 1);
-        QCOMPARE(desktop_.urls.first().toLocalFile(), path);
-        QTest::qWait(200);
+        QTRY_COMPARE(desktop.given(), QStringList{path});
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.sh"))));
     }
 
     void addressOpensWithTheDesktop() {
-        QtShell shell;
+        StandInOpener desktop;
+        QtShell shell(desktop.path());
         QVERIFY(shell.open("https://vostrel.example/?a=1&b=2"));
-        QCOMPARE(desktop_.urls,
-                 QList<QUrl>{QUrl(QStringLiteral("https://vostrel.example/?a=1&b=2"))});
+        QTRY_COMPARE(desktop.given(), QStringList{"https://vostrel.example/?a=1&b=2"});
+    }
+
+    // The opener's own verdict comes back: its last complaint, or what its exit code means.
+    // Success, and a missing opener (refused at once), report nothing later.
+    void openerFailureIsReported_data() {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("complaint");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("succeeds") << 0 << QByteArray() << QString();
+        QTest::newRow("no program, says why")
+            << 3 << QByteArray("xdg-open: no method available for opening it")
+            << "xdg-open: no method available for opening it";
+        QTest::newRow("no program, silent")
+            << 3 << QByteArray() << "no program is set up to open it";
+        QTest::newRow("program failed") << 4 << QByteArray() << "the program that opens it failed";
+    }
+
+    void openerFailureIsReported() {
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, complaint);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.odt"));
+        QVERIFY(writeFile(path, "x", false));
+        StandInOpener desktop(exitCode, complaint);
+        QtShell shell(desktop.path());
+        QStringList reports;
+        shell.setLateFailureHandler([&](const std::string& target, const std::string& why) {
+            reports << QString::fromStdString(target) + QLatin1Char('|') +
+                           QString::fromStdString(why);
+        });
+        QVERIFY(shell.open(path.toStdString()));
+        QTRY_COMPARE(desktop.given(), QStringList{path});
+        if (reason.isEmpty()) {
+            QTest::qWait(300);
+            QCOMPARE(reports, QStringList{});
+        } else {
+            QTRY_COMPARE(reports, QStringList{path + QLatin1Char('|') + reason});
+        }
+    }
+
+    void missingOpenerIsRefusedAtOnce() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.odt"));
+        QVERIFY(writeFile(path, "x", false));
+        QtShell shell(QStringLiteral("/nonexistent/klangor/xdg-open"));
+        bool reported = false;
+        shell.setLateFailureHandler(
+            [&](const std::string&, const std::string&) { reported = true; });
+        QVERIFY(!shell.open(path.toStdString()));
+        QTest::qWait(100);
+        QVERIFY(!reported);
     }
 
     void refusesWhatIsNeitherFileNorAddress_data() {
@@ -147,9 +217,11 @@ private slots:
 
     void refusesWhatIsNeitherFileNorAddress() {
         QFETCH(QString, target);
-        QtShell shell;
+        StandInOpener desktop;
+        QtShell shell(desktop.path());
         QVERIFY(!shell.open(target.toStdString()));
-        QVERIFY(desktop_.urls.isEmpty());
+        QTest::qWait(100);
+        QVERIFY(desktop.given().isEmpty());
     }
 };
 
