@@ -162,6 +162,37 @@ private slots:
         QCOMPARE(ctl(form).ComboBox1->toPlainText(), note);
     }
 
+    // The panel belongs to the Alarm page: F1 from the Repeater page shows that page, opens the
+    // panel there (also one left open when the page was changed) and the digits go into it.
+    void f1FromTheRepeaterPage_data() {
+        QTest::addColumn<bool>("leftOpen");
+        QTest::newRow("panel closed") << false;
+        QTest::newRow("panel left open") << true;
+    }
+
+    void f1FromTheRepeaterPage() {
+        QFETCH(bool, leftOpen);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const auto c = ctl(form);
+        if (leftOpen)
+            QTest::keyClick(&form, Qt::Key_F1);
+        QCOMPARE(c.Panel2->isHidden(), !leftOpen);
+        c.PageControl1->setCurrentWidget(c.TabSheet2);
+        c.xMinutes->setFocus();
+        QCOMPARE(QApplication::focusWidget(), c.xMinutes);
+
+        QTest::keyClick(c.xMinutes, Qt::Key_F1);
+        QCOMPARE(c.PageControl1->currentWidget(), c.TabSheet1);
+        QVERIFY(c.Panel2->isVisible());
+        QCOMPARE(QApplication::focusWidget(), c.se_hour);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+        QCOMPARE(c.se_hour->text(), QStringLiteral("7"));
+        QCOMPARE(c.xMinutes->value(), 60);
+    }
+
     void questionMarkOpensHomePage() {
         Fakes fakes;
         TForm1 form(fakes.platform());
