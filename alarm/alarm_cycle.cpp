@@ -3,6 +3,7 @@
 #include "alarm/after_alarm.h"
 #include "alarm/alarm_time.h"
 #include "alarm/event_hook.h"
+#include "alarm/time_typing.h"
 #include "lang/format.h"
 #include "platform/heartbeat.h"
 #include "platform/logging.h"
@@ -57,6 +58,7 @@ AlarmCycle::AlarmCycle(const Platform& platform, const AlarmControls& controls, 
       afterAlarm_(afterAlarm) {
     ui_.picker->setDisplayFormat(LongTimeFormat());
     ui_.picker->setWrapping(true);  // 23 -> 00 in the hour field, as a clock does
+    new alarm::TimeTyping(ui_.picker);
 
     connect(ui_.startButton, &QPushButton::clicked, this, &AlarmCycle::Button1Click);
     connect(ui_.cancelButton, &QPushButton::clicked, this, &AlarmCycle::Button2Click);
