@@ -3,6 +3,7 @@
 #include "alarm/after_alarm.h"
 #include "alarm/alarm_time.h"
 #include "alarm/event_hook.h"
+#include "alarm/time_typing.h"
 #include "lang/format.h"
 #include "platform/heartbeat.h"
 #include "platform/logging.h"
@@ -57,6 +58,7 @@ AlarmCycle::AlarmCycle(const Platform& platform, const AlarmControls& controls, 
       afterAlarm_(afterAlarm) {
     ui_.picker->setDisplayFormat(LongTimeFormat());
     ui_.picker->setWrapping(true);  // 23 -> 00 in the hour field, as a clock does
+    new alarm::TimeTyping(ui_.picker);
 
     connect(ui_.startButton, &QPushButton::clicked, this, &AlarmCycle::Button1Click);
     connect(ui_.cancelButton, &QPushButton::clicked, this, &AlarmCycle::Button2Click);
@@ -172,12 +174,22 @@ void AlarmCycle::Timer1Timer() {
     Timer1->stop();
     qCDebug(lcAlarm) << "rang" << -msLeft << "ms after" << _endAt.toString(Qt::ISODateWithMs);
     ui_.picker->setTime(now.time());
+    // Nothing remains to count down, even where the last tick was hours ago.
+    ui_.remaining->setText(alarm::remainingText(0));
+    afterAlarm_.takeFromList();
+    QString skipped;
     if (-msLeft > kLateLimitMs) {
-        qCWarning(lcAlarm) << "alarm noticed" << -msLeft / 1000
-                           << "s after its time; the after-alarm action is skipped";
+        // Only this ring goes without its action: the list keeps the choice for the next alarm.
+        if (afterAlarm_.pending()) {
+            skipped = lang::lateAlarmSkippedAction(language_, afterAlarm_.exec());
+            qCWarning(lcAlarm).noquote()
+                << "alarm noticed" << -msLeft / 1000 << "s after its time: the after-alarm action"
+                << afterAlarm_.shut() << "(" + afterAlarm_.exec() + ")"
+                << "is skipped because the alarm was noticed late";
+        } else {
+            qCWarning(lcAlarm) << "alarm noticed" << -msLeft / 1000 << "s after its time";
+        }
         afterAlarm_.clear();
-    } else {
-        afterAlarm_.takeFromList();
     }
     _tmr = kGraceTicks;
     ui_.startButton->setText(lang::startCaption(language_));
@@ -191,9 +203,17 @@ void AlarmCycle::Timer1Timer() {
             sounds_.PlaySnd(sound);
         }
     }
-    if (ui_.messageAlert->isChecked()) {
+    if (ui_.messageAlert->isChecked())
         platform_.window->restoreAndRaise(ui_.window);
-        platform_.notifier->notify(QStringLiteral("Klangor"), ui_.note->toPlainText());
+    // A user who walked away expecting the action learns why it did not happen.
+    if (ui_.messageAlert->isChecked() || !skipped.isEmpty()) {
+        QStringList body;
+        if (ui_.messageAlert->isChecked())
+            body << ui_.note->toPlainText();
+        if (!skipped.isEmpty())
+            body << skipped;
+        body.removeAll(QString());
+        platform_.notifier->notify(QStringLiteral("Klangor"), body.join(QLatin1Char('\n')));
     }
     if (afterAlarm_.pending()) {
         Timer2->start();

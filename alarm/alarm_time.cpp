@@ -11,17 +11,30 @@ namespace klangor::alarm {
 namespace {
 
 // The local date and time `time` on `date`. A time inside a daylight-saving gap does not exist on
-// that day (Qt gives an invalid value, which would ring at once): take the first minute after
-// the gap instead.
+// that day (Qt gives an invalid value, which would ring at once): take the end of the gap, the
+// first moment that exists after it, instead.
 QDateTime localAt(const QDate& date, const QTime& time) {
     constexpr qint64 kDayMs = 86'400'000;
-    QDateTime at(date, time);
-    for (int minutes = 1; !at.isValid() && minutes <= 24 * 60; ++minutes) {
-        const qint64 ms = time.msecsSinceStartOfDay() + minutes * 60'000LL;
-        at = QDateTime(date.addDays(ms / kDayMs),
-                       QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % kDayMs)));
+    const auto at = [&](qint64 ms) {
+        return QDateTime(date.addDays(ms / kDayMs),
+                         QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % kDayMs)));
+    };
+    const qint64 asked = time.msecsSinceStartOfDay();
+    if (const QDateTime exact = at(asked); exact.isValid())
+        return exact;
+    // Gaps are whole minutes or more: the first minute that exists lies past the gap's end ...
+    qint64 valid = asked;
+    for (int minutes = 1; minutes <= 24 * 60 && !at(valid).isValid(); ++minutes)
+        valid = asked + minutes * 60'000LL;
+    if (!at(valid).isValid())
+        return {};
+    // ... and the end itself lies between the time asked for and that minute.
+    qint64 invalid = asked;
+    while (valid - invalid > 1) {
+        const qint64 mid = invalid + (valid - invalid) / 2;
+        (at(mid).isValid() ? valid : invalid) = mid;
     }
-    return at;
+    return at(valid);
 }
 
 // The first moment after `now` at which the clock shows `timeOfDay` on `date`, or an invalid

@@ -9,8 +9,8 @@
 namespace klangor::alarm {
 
 /// The next moment after `now` at which the clock shows `timeOfDay`: today if that is later than
-/// now, otherwise tomorrow. On a day where that time falls in a daylight-saving gap, the first
-/// minute after the gap.
+/// now, otherwise tomorrow. On a day where that time falls in a daylight-saving gap, the end of
+/// the gap (the first moment that exists after it).
 QDateTime nextOccurrence(const QDateTime& now, const QTime& timeOfDay);
 
 /// The interval until the next alarm tick when `msLeft` milliseconds remain: at most 500 ms, and

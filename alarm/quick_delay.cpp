@@ -65,6 +65,9 @@ QuickDelay::QuickDelay(const Platform& platform, const QuickDelayControls& contr
     };
     boxHook(ui_.hours, &QuickDelay::se_hourEnter, &QuickDelay::se_hourKeyDown);
     boxHook(ui_.minutes, &QuickDelay::se_minuteEnter, &QuickDelay::se_minuteKeyDown);
+    // An emptied box counts as 0, a number beyond the range as its end, also once left.
+    FollowSpinRule(ui_.hours);
+    FollowSpinRule(ui_.minutes);
 }
 
 void QuickDelay::BitBtn1Click() {

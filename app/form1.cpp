@@ -260,7 +260,17 @@ void TForm1::FormKeyDown(int key) {
     if (key == Qt::Key_F5)
         Button1Click();
     if (key == Qt::Key_F1)
-        BitBtn1Click();
+        openDelayPanelFromAnyPage();
+}
+
+// The delay panel belongs to the Alarm page: from another page F1 shows that page first, and
+// opens the panel there even if it was left open when the page was changed.
+void TForm1::openDelayPanelFromAnyPage() {
+    if (ui.PageControl1->currentWidget() != ui.TabSheet1 && ui.wwDBDateTimePicker1->isEnabled()) {
+        ui.PageControl1->setCurrentWidget(ui.TabSheet1);
+        ui.Panel2->hide();
+    }
+    BitBtn1Click();
 }
 
 void TForm1::FormMouseDown(QWidget* /*sender*/) {

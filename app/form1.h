@@ -98,6 +98,7 @@ private:
     void setUpFrame();
     void setUpKeys();
     void setUpConcerns();
+    void openDelayPanelFromAnyPage();
     // Parts of the look that take time to prepare (a font's first use) and belong to controls
     // that start hidden: done when those controls are first shown, not while the window opens.
     void lookOfQuickDelayPanel();

@@ -15,8 +15,13 @@ namespace klangor {
 QString TwoDigits(const QString& text);
 
 /// A spin box's value as the program reads it: its text as a whole number clamped into the box's
-/// range, or the box's minimum when the text is not a number.
+/// range, or the box's minimum when the text is empty or not a number.
 int SpinValue(const QSpinBox* box);
+
+/// Makes `box` keep the rule of SpinValue when its text is left as typed: any whole number may
+/// be typed (also one beyond the range), and on leaving the box, on Enter and before a step the
+/// text becomes the value SpinValue reads from it, where Qt would restore the previous value.
+void FollowSpinRule(QSpinBox* box);
 
 /// A time format with its time-zone part ("t", also in brackets) removed; quoted text stays.
 QString TimeFormatWithoutZone(const QString& localeFormat);

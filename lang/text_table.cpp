@@ -98,6 +98,14 @@ bool isStartCaption(const QString& caption) {
     return caption == startCaption(Language::English) || caption == startCaption(Language::Turkish);
 }
 
+QString lateAlarmSkippedAction(Language language, const QString& action) {
+    return (language == Language::Turkish
+                ? QString::fromUtf8("Alarm geç fark edildi; alarm sonrası işlem (%1) atlandı.")
+                : QStringLiteral("The alarm was noticed late; the after-alarm action (%1) "
+                                 "was skipped."))
+        .arg(action);
+}
+
 QStringList unchangedTexts() {
     QStringList out = {QStringLiteral("Dil / Language :"), QStringLiteral(":"), QStringLiteral("?"),
                        QStringLiteral("00:00:00")};

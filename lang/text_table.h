@@ -57,6 +57,10 @@ QString stopCaption(Language language);
 /// Whether `caption` is the start caption of either language (the alarm is then not armed).
 bool isStartCaption(const QString& caption);
 
+/// The notice that an alarm noticed late (the computer slept, the clock jumped) did not start the
+/// after-alarm action `action` (the entry's text in the action list).
+QString lateAlarmSkippedAction(Language language, const QString& action);
+
 /// Texts that no language changes (both windows), for checks that nothing else is left over.
 QStringList unchangedTexts();
 

@@ -38,6 +38,9 @@ Repeater::Repeater(const Platform& platform, const RepeaterControls& controls, S
     connect(ui_.stop, &QPushButton::clicked, this, &Repeater::repeater_stopClick);
     connect(repeater, &QTimer::timeout, this, &Repeater::repeaterTimer);
     connect(repear_end, &QTimer::timeout, this, &Repeater::repear_endTimer);
+    // An emptied box, or a period of 0, counts as 1 minute, also once the box is left.
+    FollowSpinRule(ui_.period);
+    FollowSpinRule(ui_.secondDelay);
 }
 
 void Repeater::repeater_startClick() {

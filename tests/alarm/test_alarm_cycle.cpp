@@ -244,32 +244,73 @@ private slots:
         QCOMPARE(f.fakes.window->restores, 1);
     }
 
+    // An alarm noticed late rings, skips the action and says so in the log and the notification;
+    // nothing remains to count down, and the list keeps the choice for the next alarm.
     void lateAlarmRingsButTakesNoAction_data() {
         QTest::addColumn<int>("lateSeconds");
         QTest::addColumn<bool>("acts");
-        QTest::newRow("a minute late") << 60 << true;
-        QTest::newRow("just over a minute") << 61 << false;
-        QTest::newRow("resumed hours later") << 3 * 3600 << false;
-        QTest::newRow("a day later") << 86'400 << false;
+        QTest::addColumn<bool>("turkish");
+        QTest::addColumn<bool>("messageAlert");
+        QTest::newRow("a minute late") << 60 << true << false << true;
+        QTest::newRow("just over a minute") << 61 << false << false << true;
+        QTest::newRow("resumed hours later") << 3 * 3600 << false << false << true;
+        QTest::newRow("a day later, Turkish") << 86'400 << false << true << true;
+        QTest::newRow("hours later, no message alert") << 3 * 3600 << false << false << false;
     }
     void lateAlarmRingsButTakesNoAction() {
         QFETCH(int, lateSeconds);
         QFETCH(bool, acts);
+        QFETCH(bool, turkish);
+        QFETCH(bool, messageAlert);
         AlarmFixture f(today(QTime(1, 0)));
+        A::language(f.form).setCode(turkish ? QStringLiteral("TR") : QStringLiteral("EN"));
+        f.form.SetLanguage();
+        const auto language =
+            turkish ? klangor::lang::Language::Turkish : klangor::lang::Language::English;
+        ctl(f.form).CheckBox2->setChecked(messageAlert);
+        ctl(f.form).ComboBox1->setPlainText(QStringLiteral("tea"));
         ctl(f.form).CheckBox3->setCurrentIndex(5);
+        const QString action = ctl(f.form).CheckBox3->currentText();
         f.armFor(QTime(2, 0));
         f.tick();
+        QCOMPARE(ctl(f.form).lblx->text(), QStringLiteral("00:59:59"));
+        if (!acts)
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral(
+                                     "action 5 \\(.+\\) is skipped because the alarm was "
+                                     "noticed late")));
         f.tickAt(today(QTime(2, 0)).addSecs(lateSeconds));  // the computer slept meanwhile
 
         QVERIFY(!f.armed());
-        QCOMPARE(f.fakes.window->restores, 1);
-        QCOMPARE(int(f.fakes.notifier->notes.size()), 1);
+        QCOMPARE(f.fakes.window->restores, messageAlert ? 1 : 0);
+        QCOMPARE(ctl(f.form).lblx->text(), QStringLiteral("00:00:00"));
+        QCOMPARE(ctl(f.form).CheckBox3->currentIndex(), 5);
         QCOMPARE(ctl(f.form).Timer2->isActive(), acts);
         QCOMPARE(ctl(f.form).Button2->isHidden(), !acts);
         QCOMPARE(A::shut(f.form), acts ? 5 : -1);
+        const QString skipped = klangor::lang::lateAlarmSkippedAction(language, action);
+        QVERIFY(skipped.contains(action));
+        QStringList body;
+        if (messageAlert)
+            body << QStringLiteral("tea");
+        if (!acts)
+            body << skipped;
+        QCOMPARE(int(f.fakes.notifier->notes.size()), 1);
+        QCOMPARE(f.fakes.notifier->notes.front().second, body.join(QLatin1Char('\n')));
         for (int i = 0; i < 5; ++i)
             f.form.Timer2Timer();
         QCOMPARE(int(f.fakes.power->requests.size()), acts ? 1 : 0);
+    }
+
+    // Late with no action chosen: nothing was skipped, so nothing is said about it.
+    void lateAlarmWithoutActionSaysNothingOfIt() {
+        AlarmFixture f(today(QTime(1, 0)));
+        ctl(f.form).CheckBox2->setChecked(false);
+        f.armFor(QTime(2, 0));
+        f.tickAt(today(QTime(5, 0)));
+        QVERIFY(!f.armed());
+        QCOMPARE(ctl(f.form).lblx->text(), QStringLiteral("00:00:00"));
+        QVERIFY(f.fakes.notifier->notes.empty());
     }
 
     void clockSetBackKeepsTheWallClockDeadline() {

@@ -74,6 +74,9 @@ private slots:
         QVERIFY(at.isValid());
         QCOMPARE(at, QDateTime(springDay, QTime(3, 0)));
         QCOMPARE(evening.msecsTo(at), 4 * 3600 * 1000LL);
+        // Every time inside the gap rings at its end, not a whole number of minutes later.
+        for (const QTime inGap : {QTime(2, 0), QTime(2, 30, 30), QTime(2, 59, 59, 999)})
+            QCOMPARE(nextOccurrence(evening, inGap), QDateTime(springDay, QTime(3, 0)));
         // The night after, 02:30 exists again.
         QCOMPARE(nextOccurrence(QDateTime(springDay, QTime(4, 0)), QTime(2, 30)),
                  QDateTime(springDay.addDays(1), QTime(2, 30)));

@@ -130,6 +130,25 @@ private slots:
         QCOMPARE(A::endAt(f.form), today(QTime(14, 30)));
     }
 
+    // "15" clicked, then the minutes box emptied and left with Enter, Enter: no delay at all,
+    // not the 15 minutes the box held before.
+    void emptiedMinutesAfterAButtonArmNoDelay() {
+        AlarmFixture f(today(QTime(12, 0)));
+        QTest::keyClick(&f.form, Qt::Key_F1);
+        QTest::mouseClick(minuteButton(f.form, QStringLiteral("15")), Qt::LeftButton);
+        QCOMPARE(ctl(f.form).se_minute->value(), 15);
+        QTest::mouseClick(ctl(f.form).se_minute->findChild<QLineEdit*>(), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), ctl(f.form).se_minute);
+        QTest::keyClick(ctl(f.form).se_minute, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(ctl(f.form).se_minute, Qt::Key_Backspace);
+        QTest::keyClick(ctl(f.form).se_minute, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ctl(f.form).Button3);
+        QCOMPARE(ctl(f.form).se_minute->text(), QStringLiteral("0"));
+        QTest::keyClick(ctl(f.form).Button3, Qt::Key_Return);
+        QVERIFY(f.armed());
+        QCOMPARE(A::endAt(f.form), today(QTime(12, 0)));
+    }
+
     void escapeClosesThePanel_data() {
         QTest::addColumn<bool>("inMinutes");
         QTest::newRow("hours box") << false;

@@ -1,9 +1,11 @@
 #include "app/form1.h"
 #include "fakes/fake_platform.h"
 #include "fakes/form_access.h"
+#include "lang/format.h"
 #include "repeater/form4.h"
 
 #include <QMouseEvent>
+#include <QSpinBox>
 #include <QStyleHints>
 #include <QTabWidget>
 #include <QTest>
@@ -160,6 +162,118 @@ private slots:
         QTest::keyClick(ctl(form).se_hour, Qt::Key_F1);  // and close it from inside
         QVERIFY(ctl(form).Panel2->isHidden());
         QCOMPARE(ctl(form).ComboBox1->toPlainText(), note);
+    }
+
+    // The panel belongs to the Alarm page: F1 from the Repeater page shows that page, opens the
+    // panel there (also one left open when the page was changed) and the digits go into it.
+    void f1FromTheRepeaterPage_data() {
+        QTest::addColumn<bool>("leftOpen");
+        QTest::newRow("panel closed") << false;
+        QTest::newRow("panel left open") << true;
+    }
+
+    void f1FromTheRepeaterPage() {
+        QFETCH(bool, leftOpen);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const auto c = ctl(form);
+        if (leftOpen)
+            QTest::keyClick(&form, Qt::Key_F1);
+        QCOMPARE(c.Panel2->isHidden(), !leftOpen);
+        c.PageControl1->setCurrentWidget(c.TabSheet2);
+        c.xMinutes->setFocus();
+        QCOMPARE(QApplication::focusWidget(), c.xMinutes);
+
+        QTest::keyClick(c.xMinutes, Qt::Key_F1);
+        QCOMPARE(c.PageControl1->currentWidget(), c.TabSheet1);
+        QVERIFY(c.Panel2->isVisible());
+        QCOMPARE(QApplication::focusWidget(), c.se_hour);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+        QCOMPARE(c.se_hour->text(), QStringLiteral("7"));
+        QCOMPARE(c.xMinutes->value(), 60);
+    }
+
+    // The rule of the four spin boxes holds once the focus really leaves a box: an empty box
+    // counts as its minimum, a repeater period of 0 or less as 1, a number beyond the range as
+    // the range's end. Qt on its own would put the previous value back.
+    void spinBoxesOnLeaving_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("leaveBy");
+        QTest::addColumn<int>("value");
+        const int tab = Qt::Key_Tab;
+        const int enter = Qt::Key_Return;
+        const auto row = [](const char* name, const char* box, const char* typed, int leaveBy,
+                            int value) {
+            QTest::newRow(name) << QString::fromLatin1(box) << QString::fromLatin1(typed) << leaveBy
+                                << value;
+        };
+        row("hours emptied", "se_hour", "", tab, 0);
+        row("hours beyond the range", "se_hour", "5000", enter, 999);
+        row("hours negative", "se_hour", "-3", tab, 0);
+        row("minutes emptied", "se_minute", "", enter, 0);
+        row("minutes letters", "se_minute", "ab", tab, 0);
+        row("minutes beyond the range", "se_minute", "1234", tab, 999);
+        row("period emptied", "xMinutes", "", tab, 1);
+        row("period 0", "xMinutes", "0", tab, 1);
+        row("period 0, Enter", "xMinutes", "0", enter, 1);
+        row("period negative", "xMinutes", "-3", tab, 1);
+        row("period beyond the range", "xMinutes", "99999", enter, 9999);
+        row("period in range", "xMinutes", "5000", tab, 5000);
+        row("second delay emptied", "xMinutes2", "", enter, 1);
+        row("second delay 0", "xMinutes2", "0", tab, 1);
+    }
+
+    void spinBoxesOnLeaving() {
+        QFETCH(QString, name);
+        QFETCH(QString, typed);
+        QFETCH(int, leaveBy);
+        QFETCH(int, value);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const auto c = ctl(form);
+        auto* box = form.findChild<QSpinBox*>(name);
+        QVERIFY(box);
+        if (name.startsWith(QLatin1String("se_")))
+            QTest::keyClick(&form, Qt::Key_F1);
+        else
+            c.PageControl1->setCurrentWidget(c.TabSheet2);
+        box->setValue(7);  // the previous value, which Qt would restore
+        box->setFocus();
+        QCOMPARE(QApplication::focusWidget(), box);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, typed);
+        QCOMPARE(klangor::SpinValue(box), value);  // read while still typed
+        QTest::keyClick(box, Qt::Key(leaveBy));
+        if (leaveBy == Qt::Key_Tab || name.startsWith(QLatin1String("se_")))
+            QVERIFY(QApplication::focusWidget() != box);
+        QCOMPARE(box->text(), QString::number(value));
+        QCOMPARE(box->value(), value);
+        QCOMPARE(klangor::SpinValue(box), value);
+    }
+
+    // Emptying the period and pressing Start with the mouse: the period is 1 minute.
+    void emptiedPeriodRunsOneMinute() {
+        Fakes fakes;
+        fakes.clock->set(QDateTime(QDate(2026, 5, 1), QTime(14, 0)));
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const auto c = ctl(form);
+        c.PageControl1->setCurrentWidget(c.TabSheet2);
+        c.xMinutes->setFocus();
+        QTest::keyClick(c.xMinutes, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c.xMinutes, Qt::Key_Backspace);
+        QTest::mouseClick(c.repeater_start, Qt::LeftButton);
+        QVERIFY(c.repeater->isActive());
+        QCOMPARE(c.xMinutes->text(), QStringLiteral("1"));
+        QVERIFY2(c.lblBegin->text().endsWith(QStringLiteral(" >>> 14:01:00")),
+                 qPrintable(c.lblBegin->text()));
     }
 
     void questionMarkOpensHomePage() {
