@@ -195,6 +195,20 @@ public:
         }
     }
 
+    void drawComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, QPainter* p,
+                            const QWidget* w) const override {
+        QProxyStyle::drawComplexControl(cc, opt, p, w);
+        if (cc == CC_SpinBox && hasFocus(opt)) {
+            // The field's own border turns blue; the line inside it is faint, for the time
+            // field's digits come close to it.
+            roundedBox(p, opt->rect, Qt::NoBrush, kFocusLine, 2);
+            p->save();
+            p->setPen(QColor(kFocusLine.red(), kFocusLine.green(), kFocusLine.blue(), 110));
+            p->drawRect(QRectF(opt->rect).adjusted(1.5, 1.5, -1.5, -1.5));
+            p->restore();
+        }
+    }
+
     int pixelMetric(PixelMetric pm, const QStyleOption* opt, const QWidget* w) const override {
         if (pm == PM_SpinBoxFrameWidth)
             return 1;  // the fields' one-pixel border; the time picker needs every pixel
