@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QStyleHints>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -85,6 +86,12 @@ void TForm1::setUpFrame() {
     }
     for (QLabel* l : {ui.lblStart, ui.lblEnd, ui.lblx})
         setPixelFont(l, 14);
+    // The status panel lies along the bottom of its page, the page's full width.
+    auto* bottom = new QVBoxLayout(ui.TabSheet1);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addStretch();
+    bottom->addWidget(ui.Panel1);
+    ui.Panel1->setFixedHeight(33);
     QPalette grey = ui.Panel2->palette();
     grey.setColor(QPalette::Window, QColor(226, 226, 226));
     ui.Panel2->setPalette(grey);
@@ -172,6 +179,23 @@ void TForm1::setUpKeys() {
         shortcut->setAutoRepeat(false);
         connect(shortcut, &QShortcut::activated, this, [this, key] { FormKeyDown(key); });
     }
+    // Esc closes the delay panel wherever the focus is in it, as it does from its two boxes.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), ui.Panel2);
+    esc->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(esc, &QShortcut::activated, this, [this] { se_hourKeyDown(Qt::Key_Escape); });
+
+    // The labels name the boxes and lists beside them, for screen readers.
+    const std::pair<QLabel*, QWidget*> buddies[] = {{ui.Label1, ui.wwDBDateTimePicker1},
+                                                    {ui.Label2, ui.ComboBox1},
+                                                    {ui.Label17, ui.salarm},
+                                                    {ui.Label9, ui.se_hour},
+                                                    {ui.Label10, ui.se_minute},
+                                                    {ui.Label13, ui.xMinutes},
+                                                    {ui.Label15, ui.sxMinutes},
+                                                    {ui.Label14, ui.xMinutes2},
+                                                    {ui.Label16, ui.sxMinutes2}};
+    for (const auto& [label, control] : buddies)
+        label->setBuddy(control);
 }
 
 void TForm1::lookOfQuickDelayPanel() {

@@ -2,6 +2,7 @@
 
 #include "app/click_panel.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QFont>
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTabBar>
@@ -93,6 +95,23 @@ void roundedBox(QPainter* p, const QRect& r, const QBrush& fill, const QColor& l
     p->restore();
 }
 
+// The keyboard focus: a second line inside the border, so that with the border itself the
+// focused control has a two-pixel blue edge. Shown whenever the control has the focus, not only
+// after the keyboard was used, so that it is never a guess where Space and Enter go.
+void focusRing(QPainter* p, const QRect& r, qreal radius) {
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    p->setPen(QPen(kFocusLine, 1));
+    p->setBrush(Qt::NoBrush);
+    p->drawRoundedRect(QRectF(r).adjusted(1.5, 1.5, -1.5, -1.5), qMax<qreal>(radius - 1, 0),
+                       qMax<qreal>(radius - 1, 0));
+    p->restore();
+}
+
+bool hasFocus(const QStyleOption* opt) {
+    return opt->state & QStyle::State_HasFocus && opt->state & QStyle::State_Enabled;
+}
+
 class Style final : public QProxyStyle {
 public:
     Style() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -111,7 +130,10 @@ public:
         switch (pe) {
             case PE_PanelButtonCommand:
                 if (qobject_cast<const QComboBox*>(w)) {  // a list field, drawn like the others
-                    roundedBox(p, opt->rect, opt->palette.brush(QPalette::Base), kLine, 2);
+                    roundedBox(p, opt->rect, opt->palette.brush(QPalette::Base),
+                               hasFocus(opt) ? kFocusLine : kLine, 2);
+                    if (hasFocus(opt))
+                        focusRing(p, opt->rect, 2);
                     return;
                 }
                 button(opt, p);
@@ -125,10 +147,13 @@ public:
                 }
                 return;
             case PE_FrameFocusRect:
-                // Buttons show the focus in their border.
-                if (qobject_cast<const QAbstractButton*>(w))
+                // Buttons, lists and the small panel buttons show the focus in their border;
+                // the rest (check boxes, the tab row) get a line around their text, always.
+                if (qobject_cast<const QPushButton*>(w) || qobject_cast<const QComboBox*>(w) ||
+                    qobject_cast<const ClickPanel*>(w))
                     return;
-                break;
+                roundedBox(p, opt->rect, Qt::NoBrush, kFocusLine, 2);
+                return;
             case PE_FrameTabWidget:
                 p->save();
                 p->setPen(kLine);
@@ -154,10 +179,34 @@ public:
             const bool hover = opt->state & State_MouseOver;
             roundedBox(p, opt->rect,
                        soft(opt->rect, QColor(0xfb, 0xfc, 0xfd), QColor(0xd3, 0xda, 0xe3)),
-                       hover ? kHoverLine : kButtonLine, 3);
+                       hasFocus(opt) ? kFocusLine
+                       : hover       ? kHoverLine
+                                     : kButtonLine,
+                       3);
+            if (hasFocus(opt))
+                focusRing(p, opt->rect, 3);
             return;
         }
         QProxyStyle::drawControl(ce, opt, p, w);
+        if (ce == CE_ShapedFrame && qobject_cast<const QAbstractScrollArea*>(w) &&
+            hasFocus(opt)) {  // the note box
+            roundedBox(p, opt->rect, Qt::NoBrush, kFocusLine, 2);
+            focusRing(p, opt->rect, 2);
+        }
+    }
+
+    void drawComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, QPainter* p,
+                            const QWidget* w) const override {
+        QProxyStyle::drawComplexControl(cc, opt, p, w);
+        if (cc == CC_SpinBox && hasFocus(opt)) {
+            // The field's own border turns blue; the line inside it is faint, for the time
+            // field's digits come close to it.
+            roundedBox(p, opt->rect, Qt::NoBrush, kFocusLine, 2);
+            p->save();
+            p->setPen(QColor(kFocusLine.red(), kFocusLine.green(), kFocusLine.blue(), 110));
+            p->drawRect(QRectF(opt->rect).adjusted(1.5, 1.5, -1.5, -1.5));
+            p->restore();
+        }
     }
 
     int pixelMetric(PixelMetric pm, const QStyleOption* opt, const QWidget* w) const override {
@@ -201,12 +250,14 @@ public:
 private:
     static void button(const QStyleOption* opt, QPainter* p) {
         QColor line = kButtonLine;
-        if (opt->state & State_HasFocus)
-            line = kFocusLine;
         if (opt->state & State_MouseOver && opt->state & State_Enabled)
             line = kHoverLine;
+        if (hasFocus(opt))
+            line = kFocusLine;
         const bool down = opt->state & (State_Sunken | State_On);
         roundedBox(p, opt->rect, down ? QBrush(kPressed) : QBrush(glossy(opt->rect)), line, 4);
+        if (hasFocus(opt))
+            focusRing(p, opt->rect, 4);
     }
 
     static void tab(const QStyleOption* opt, QPainter* p) {
@@ -232,6 +283,10 @@ private:
         p->fillPath(path, fill);
         p->setPen(kLine);
         p->drawPath(path);
+        if (selected && hasFocus(opt)) {  // the tab row has the focus: a line inside the tab
+            p->setPen(kFocusLine);
+            p->drawRoundedRect(QRectF(r).adjusted(3.5, 3.5, -3.5, -2.5), 2, 2);
+        }
         p->restore();
     }
 };

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -107,10 +108,23 @@ void InterfaceLanguage::SetLanguage() {
             qCWarning(lcLang) << "no control named" << target;
             continue;
         }
-        if (row.slot == Slot::Caption)
-            setCaption(w, row.text(language));
-        else
-            w->setToolTip(row.text(language));  // a hint, or a status line's hidden prefix
+        switch (row.slot) {
+            case Slot::Caption:
+                setCaption(w, row.text(language));
+                break;
+            case Slot::Hint:
+            case Slot::Prefix:  // kept as the status line's tool-tip, which never shows
+                w->setToolTip(row.text(language));
+                break;
+            case Slot::Name:
+                w->setAccessibleName(row.text(language));
+                if (w == ui_.pages)  // the tab row is what takes the focus
+                    ui_.pages->tabBar()->setAccessibleName(row.text(language));
+                break;
+            case Slot::Description:
+                w->setAccessibleDescription(row.text(language));
+                break;
+        }
     }
 
     for (const lang::ListRow& row : lang::listRows()) {

@@ -20,6 +20,8 @@ enum class Slot {
     Caption,  // the text of a label, button or check box; the title of a window or tab page
     Hint,     // the tool-tip
     Prefix,   // the leading text of a repeater status line, kept as the label's (hidden) tool-tip
+    Name,     // the accessible name, what a screen reader calls a control without a caption
+    Description,  // the accessible description, what a glyph button does
 };
 
 /// One row of the text table. `target` is an object name; "Form4" is the prompt window itself
@@ -44,7 +46,7 @@ struct ListRow {
     QStringList entries(Language language) const;
 };
 
-/// Every caption and hint, in the order SetLanguage applies them.
+/// Every caption, hint and accessible text, in the order SetLanguage applies them.
 std::span<const TextRow> textRows();
 
 /// The lists that SetLanguage rebuilds: the three sound lists, then the after-alarm action list.

@@ -10,7 +10,7 @@ TForm4::TForm4(klangor::Platform platform, const QString& fontFamily, QWidget* p
     setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(171, 82);
+    setFixedSize(171 + 2 * 4, 82 + 2 * 4);  // the 171 x 82 controls inside a 4 px dialog border
     QFont base = font();
     if (!fontFamily.isEmpty())
         base.setFamily(fontFamily);

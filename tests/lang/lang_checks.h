@@ -46,8 +46,11 @@ inline void verifyLanguage(TForm1& form, Language language) {
         const QString name = QString::fromLatin1(row.target);
         QWidget* w = target(form, name);
         QVERIFY2(w, row.target);
-        const QString shown =
-            row.slot == klangor::lang::Slot::Caption ? caption(form, w) : w->toolTip();
+        using klangor::lang::Slot;
+        const QString shown = row.slot == Slot::Caption       ? caption(form, w)
+                              : row.slot == Slot::Name        ? w->accessibleName()
+                              : row.slot == Slot::Description ? w->accessibleDescription()
+                                                              : w->toolTip();
         QVERIFY2(shown == row.text(language),
                  qPrintable(name + QStringLiteral(": ") + shown + QStringLiteral(" != ") +
                             row.text(language)));

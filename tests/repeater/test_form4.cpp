@@ -37,13 +37,14 @@ private slots:
         Fakes fakes;
         TForm4 form(fakes.platform());
         QCOMPARE(form.objectName(), QStringLiteral("Form4"));
-        QCOMPARE(form.size(), QSize(171, 82));
+        // The 171 x 82 client area inside a 4 px dialog border.
+        QCOMPARE(form.size(), QSize(179, 90));
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(form.font().pixelSize(), 11);
-        QCOMPARE(form.Button1->geometry(), QRect(0, 0, 171, 49));
+        QCOMPARE(form.Button1->geometry(), QRect(4, 4, 171, 49));
         QCOMPARE(form.Button1->font().pixelSize(), 16);
-        QCOMPARE(form.Label1->geometry(), QRect(0, 55, 171, 27));
+        QCOMPARE(form.Label1->geometry(), QRect(4, 90 - 4 - 27, 171, 27));
         QCOMPARE(form.Label1->font().pixelSize(), 16);
         QCOMPARE(form.Label1->alignment(), Qt::AlignCenter);
         QCOMPARE(form.Timer1->interval(), 1000);
