@@ -57,6 +57,14 @@ QString stopCaption(Language language);
 /// Whether `caption` is the start caption of either language (the alarm is then not armed).
 bool isStartCaption(const QString& caption);
 
+/// What the desktop notifications say of an after-alarm action, by its position in the action
+/// list (1 lock ... 6 execute command). `seconds` is the grace period; `file` the path to open.
+QString actionComingNotice(Language language, int entry, int seconds, const QString& file);
+/// That the action failed; `why` (the system's words) follows after a colon where given.
+QString actionFailedNotice(Language language, int entry, const QString& why);
+/// The label of the notification's button that cancels a pending action.
+QString cancelActionLabel(Language language);
+
 /// Texts that no language changes (both windows), for checks that nothing else is left over.
 QStringList unchangedTexts();
 
