@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QPointer>
 
 namespace klangor {
 
@@ -85,8 +86,11 @@ void AfterAlarm::take(int index, const QString& text) {
 
 void AfterAlarm::DoShutAction() {
     if (_shut == ExecuteCommand) {
-        if (!_exec.isEmpty() && !platform_.shell->open(_exec.toStdString()))
+        if (!_exec.isEmpty() && !platform_.shell->open(_exec.toStdString())) {
             qCWarning(lcShell) << "could not open" << _exec;
+            platform_.notifier->notify(QStringLiteral("Klangor"),
+                                       lang::actionFailedNotice(language_, _shut, _exec));
+        }
         return;
     }
     const std::optional<PowerAction> action = powerActionOf(_shut);
@@ -97,10 +101,34 @@ void AfterAlarm::DoShutAction() {
     if (*action != PowerAction::Lock && beforePowerChange_)
         beforePowerChange_();
     const int index = _shut;
-    platform_.power->request(*action, [index](bool ok) {
-        if (!ok)
-            qCWarning(lcPower) << "after-alarm action" << index << "was not carried out";
+    // The user may have walked away expecting the action: a refusal is said where they look.
+    QPointer<AfterAlarm> self(this);
+    platform_.power->requestExplained(*action, [self, index](bool ok, const std::string& why) {
+        if (ok)
+            return;
+        qCWarning(lcPower) << "after-alarm action" << index
+                           << "was not carried out:" << QString::fromStdString(why);
+        if (self)
+            self->platform_.notifier->notify(
+                QStringLiteral("Klangor"),
+                lang::actionFailedNotice(self->language_, index, QString::fromStdString(why)));
     });
+}
+
+void AfterAlarm::announce(int seconds, std::function<void()> stop) {
+    withdrawAnnouncement();
+    if (!pending())
+        return;
+    announcement_ = platform_.notifier->notifyWithAction(
+        QStringLiteral("Klangor"), lang::actionComingNotice(language_, _shut, seconds, _exec),
+        lang::cancelActionLabel(language_), std::move(stop));
+}
+
+void AfterAlarm::withdrawAnnouncement() {
+    if (announcement_ == 0)
+        return;
+    platform_.notifier->withdraw(announcement_);
+    announcement_ = 0;
 }
 
 }  // namespace klangor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lang/text_table.h"
 #include "platform/platform.h"
 
 #include <QObject>
@@ -31,8 +32,15 @@ public:
 
     /// A new choice in the list: "Execute Command" asks for the file to run.
     void CheckBox3Change();
-    /// Carries out the action taken (`_shut`, `_exec`).
+    /// Carries out the action taken (`_shut`, `_exec`). A failure is reported in a notification.
     void DoShutAction();
+
+    /// Says in a notification which action comes in `seconds`, with a button that calls `stop`.
+    void announce(int seconds, std::function<void()> stop);
+    /// Takes the notification of announce() back (the grace period is over either way).
+    void withdrawAnnouncement();
+    /// The language of the notifications.
+    void setLanguage(lang::Language language) { language_ = language; }
 
     /// Forgets the action taken: nothing runs until the next one is taken.
     void clear();
@@ -58,6 +66,8 @@ private:
     QWidget* window_;
     std::function<void()> beforePowerChange_;
     bool wheeling_ = false;  // the list is moving under the mouse wheel
+    lang::Language language_ = lang::Language::English;
+    int announcement_ = 0;  // the notification of the pending action, 0 when none
 
     int _shut = -1;  // index of the action taken, -1 while none is taken
     QString _exec;   // text of the action taken (a path for "Execute Command")

@@ -107,6 +107,11 @@ void AlarmCycle::setUpPresetNotes() {
             [this](const QPoint& pos) { ppText->popup(ui_.note->viewport()->mapToGlobal(pos)); });
 }
 
+void AlarmCycle::setLanguage(lang::Language language) {
+    language_ = language;
+    afterAlarm_.setLanguage(language);
+}
+
 bool AlarmCycle::armed() const {
     return Timer1->isActive();
 }
@@ -132,6 +137,7 @@ void AlarmCycle::startOrStop(const QDateTime& deadline) {
     ui_.delayPanel->hide();
     Timer2->stop();
     ui_.cancelButton->hide();
+    afterAlarm_.withdrawAnnouncement();
 
     if (lang::isStartCaption(ui_.startButton->text())) {
         afterAlarm_.clear();  // the action is taken when the alarm fires
@@ -216,8 +222,13 @@ void AlarmCycle::Timer1Timer() {
         platform_.notifier->notify(QStringLiteral("Klangor"), body.join(QLatin1Char('\n')));
     }
     if (afterAlarm_.pending()) {
+        // A pending action is never hidden: the window comes back (without taking the keyboard)
+        // with its Stop button, and a notification says what comes when, with a Stop of its own.
+        if (!ui_.messageAlert->isChecked())
+            platform_.window->restoreAndRaise(ui_.window);
         Timer2->start();
         ui_.cancelButton->show();
+        afterAlarm_.announce(kGraceTicks * Timer2->interval() / 1000, [this] { Button2Click(); });
     }
 }
 
@@ -230,12 +241,14 @@ void AlarmCycle::Timer2Timer() {
     Timer1->stop();
     Timer2->stop();
     ui_.cancelButton->hide();
+    afterAlarm_.withdrawAnnouncement();
     afterAlarm_.DoShutAction();
 }
 
 void AlarmCycle::Button2Click() {
     ui_.cancelButton->hide();
     Timer2->stop();
+    afterAlarm_.withdrawAnnouncement();
 }
 
 void AlarmCycle::Label1DblClick() {

@@ -66,8 +66,8 @@ public:
     void wwDBDateTimePicker1KeyPress(QChar key);
     void ayunutma1Click(QAction* sender);
 
-    /// The language of the Start button's captions.
-    void setLanguage(lang::Language language) { language_ = language; }
+    /// The language of the Start button's captions and of the after-alarm notifications.
+    void setLanguage(lang::Language language);
 
     bool armed() const;
     const QTime& startTime() const { return _startTime; }

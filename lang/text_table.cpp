@@ -1,5 +1,7 @@
 #include "lang/text_table.h"
 
+#include <iterator>
+
 namespace klangor::lang {
 
 namespace {
@@ -111,6 +113,31 @@ constexpr const char* kActionsEn[] = {"( no action )", "Lock", "Sleep", "Hiberna
 constexpr const char* kActionsTr[] = {"(aksiyon yok)", "Ekranı Kilitle", "Uykuya Geç", "Hibernate",
                                       "Yeniden Başlat", "Sistemi Kapat", "Komut Çalıştır"};
 
+// The notifications of a pending and of a failed after-alarm action, by the action's position in
+// the list. "%1" is the grace period in seconds, "%2" the file to open.
+struct NoticeRow {
+    const char* comingEn;
+    const char* comingTr;
+    const char* failedEn;
+    const char* failedTr;
+};
+constexpr NoticeRow kNotices[] = {
+    {"Lock in %1 seconds",      "Ekran %1 saniye sonra kilitlenecek",
+     "Could not lock",          "Ekran kilitlenemedi"},
+    {"Sleep in %1 seconds",     "Bilgisayar %1 saniye sonra uykuya geçecek",
+     "Could not sleep",         "Bilgisayar uykuya geçemedi"},
+    {"Hibernate in %1 seconds", "Bilgisayar %1 saniye sonra hazırda bekletilecek",
+     "Could not hibernate",     "Bilgisayar hazırda bekletilemedi"},
+    {"Restart in %1 seconds",   "Bilgisayar %1 saniye sonra yeniden başlatılacak",
+     "Could not restart",       "Bilgisayar yeniden başlatılamadı"},
+    {"Shut down in %1 seconds", "Sistem %1 saniye sonra kapatılacak",
+     "Could not shut down",     "Sistem kapatılamadı"},
+    {"Opening %2 in %1 seconds", "%2 %1 saniye sonra açılacak",
+     "Could not open",          "Açılamadı"},
+};
+constexpr const char* kCancelActionEn = "Stop";
+constexpr const char* kCancelActionTr = "Durdur";
+
 const ListRow kLists[] = {
     {"sxMinutes",  kSoundsEn,                                   kSoundsTr},
     {"sxMinutes2", kSoundsEn,                                   kSoundsTr},
@@ -161,6 +188,37 @@ QString lateAlarmSkippedAction(Language language, const QString& action) {
                 : QStringLiteral("The alarm was noticed late; the after-alarm action (%1) "
                                  "was skipped."))
         .arg(action);
+}
+
+namespace {
+
+const NoticeRow* noticeOf(int entry) {
+    const int row = entry - 1;
+    return row >= 0 && row < int(std::size(kNotices)) ? &kNotices[row] : nullptr;
+}
+
+}  // namespace
+
+QString actionComingNotice(Language language, int entry, int seconds, const QString& file) {
+    const NoticeRow* row = noticeOf(entry);
+    if (!row)
+        return {};
+    const char* text = language == Language::Turkish ? row->comingTr : row->comingEn;
+    QString out = QString::fromUtf8(text).replace(QLatin1String("%1"), QString::number(seconds));
+    return out.replace(QLatin1String("%2"), file);
+}
+
+QString actionFailedNotice(Language language, int entry, const QString& why) {
+    const NoticeRow* row = noticeOf(entry);
+    if (!row)
+        return {};
+    const QString text =
+        QString::fromUtf8(language == Language::Turkish ? row->failedTr : row->failedEn);
+    return why.isEmpty() ? text : text + QStringLiteral(": ") + why;
+}
+
+QString cancelActionLabel(Language language) {
+    return QString::fromUtf8(language == Language::Turkish ? kCancelActionTr : kCancelActionEn);
 }
 
 QStringList unchangedTexts() {

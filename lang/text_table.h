@@ -62,6 +62,13 @@ bool isStartCaption(const QString& caption);
 /// The notice that an alarm noticed late (the computer slept, the clock jumped) did not start the
 /// after-alarm action `action` (the entry's text in the action list).
 QString lateAlarmSkippedAction(Language language, const QString& action);
+/// What the desktop notifications say of an after-alarm action, by its position in the action
+/// list (1 lock ... 6 execute command). `seconds` is the grace period; `file` the path to open.
+QString actionComingNotice(Language language, int entry, int seconds, const QString& file);
+/// That the action failed; `why` (the system's words) follows after a colon where given.
+QString actionFailedNotice(Language language, int entry, const QString& why);
+/// The label of the notification's button that cancels a pending action.
+QString cancelActionLabel(Language language);
 
 /// Texts that no language changes (both windows), for checks that nothing else is left over.
 QStringList unchangedTexts();

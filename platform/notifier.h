@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace klangor {
 
 /// Desktop notifications (a balloon or bubble outside the program's window).
@@ -10,6 +12,15 @@ public:
     virtual ~Notifier() = default;
     /// Posts a notification and returns at once. No notification service means no notification.
     virtual void notify(const QString& title, const QString& body) = 0;
+
+    /// Posts a notification with one button, `actionLabel`; `onAction` is called later on the
+    /// same thread when the user presses it. Where the service shows no buttons the text is
+    /// shown alone. Returns at once, with a number for withdraw() (0: nothing to withdraw).
+    virtual int notifyWithAction(const QString& title, const QString& body,
+                                 const QString& actionLabel, std::function<void()> onAction) = 0;
+    /// Takes back a notification of notifyWithAction() if it is still shown; its button no
+    /// longer calls anything. Unknown or finished numbers are ignored.
+    virtual void withdraw(int id) = 0;
 };
 
 }  // namespace klangor

@@ -11,6 +11,12 @@ public:
     void notify(const QString& title, const QString& body) override {
         qCInfo(lcNotify) << "no notification service:" << title << body;
     }
+    int notifyWithAction(const QString& title, const QString& body, const QString&,
+                         std::function<void()>) override {
+        notify(title, body);
+        return 0;
+    }
+    void withdraw(int) override {}
 };
 
 }  // namespace klangor

@@ -11,6 +11,9 @@ TForm4::TForm4(klangor::Platform platform, const QString& fontFamily, QWidget* p
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(171 + 2 * 4, 82 + 2 * 4);  // the 171 x 82 controls inside a 4 px dialog border
+    // Shown on top of the program the user works in, but never given the keyboard: Space or
+    // Enter typed there must not press the button.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     QFont base = font();
     if (!fontFamily.isEmpty())
         base.setFamily(fontFamily);

@@ -3,33 +3,150 @@
 
 #include "platform/linux/dbus_call.h"
 
+#include <QDBusConnection>
 #include <QDBusError>
+#include <QPointer>
 #include <QVariantMap>
 
 namespace klangor {
 
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+// The key of the one button a notification of ours may carry.
+const QString kActionKey = QStringLiteral("stop");
+constexpr int kTimeoutMs = 10000;
+
+QDBusMessage call(const QString& method) {
+    return QDBusMessage::createMethodCall(kService, kPath, kService, method);
+}
+
+void logFailure(const QDBusMessage& reply, const char* what) {
+    if (reply.errorName() == QDBusError::errorString(QDBusError::ServiceUnknown) ||
+        reply.errorName() == QDBusError::errorString(QDBusError::Disconnected))
+        qCDebug(lcNotify) << "no notification service:" << describe(reply);
+    else
+        qCWarning(lcNotify) << what << describe(reply);
+}
+
+}  // namespace
+
+DBusNotifier::DBusNotifier() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
+                SLOT(onActionInvoked(uint, QString)));
+    bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
+                SLOT(onClosed(uint, uint)));
+}
+
 void DBusNotifier::notify(const QString& title, const QString& body) {
-    const QString service = QStringLiteral("org.freedesktop.Notifications");
-    auto msg =
-        QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/Notifications"),
-                                       service, QStringLiteral("Notify"));
+    post(title, body, {}, 0);
+}
+
+int DBusNotifier::notifyWithAction(const QString& title, const QString& body,
+                                   const QString& actionLabel, std::function<void()> onAction) {
+    const int id = ++lastId_;
+    shown_[id].onAction = std::move(onAction);
+    // A service without buttons would show the label as text, or nothing: ask first.
+    QPointer<DBusNotifier> self(this);
+    callAsync(QDBusConnection::sessionBus(), call(QStringLiteral("GetCapabilities")), kTimeoutMs,
+              [self, title, body, actionLabel, id](const QDBusMessage& reply) {
+                  if (!self)
+                      return;
+                  const bool buttons =
+                      !isError(reply) && !reply.arguments().isEmpty() &&
+                      reply.arguments().first().toStringList().contains(QStringLiteral("actions"));
+                  if (!buttons)
+                      qCDebug(lcNotify) << "the notification service shows no buttons";
+                  self->post(title, body,
+                             buttons ? QStringList{kActionKey, actionLabel} : QStringList{}, id);
+              });
+    return id;
+}
+
+void DBusNotifier::post(const QString& title, const QString& body, const QStringList& actions,
+                        int id) {
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("klangor"));
+    auto msg = call(QStringLiteral("Notify"));
     msg << QStringLiteral("Klangor")  // app_name
         << 0u                         // replaces_id
-        << QString()                  // app_icon
+        << QStringLiteral("klangor")  // app_icon: the program's icon in the icon theme
         << title                      // summary
         << body                       // body
-        << QStringList()              // actions
-        << QVariantMap()              // hints
+        << actions                    // actions: key, label
+        << hints                      // hints
         << -1;                        // expire_timeout: the server's default
-    callAsync(QDBusConnection::sessionBus(), msg, 10000, [](const QDBusMessage& reply) {
-        if (!isError(reply))
-            return;
-        if (reply.errorName() == QDBusError::errorString(QDBusError::ServiceUnknown) ||
-            reply.errorName() == QDBusError::errorString(QDBusError::Disconnected))
-            qCDebug(lcNotify) << "no notification service:" << describe(reply);
-        else
-            qCWarning(lcNotify) << "the notification was not shown:" << describe(reply);
+    QPointer<DBusNotifier> self(this);
+    callAsync(QDBusConnection::sessionBus(), msg, kTimeoutMs,
+              [self, id](const QDBusMessage& reply) {
+                  if (isError(reply)) {
+                      logFailure(reply, "the notification was not shown:");
+                      if (self)
+                          self->shown_.erase(id);
+                      return;
+                  }
+                  if (!self || id == 0)
+                      return;
+                  const auto it = self->shown_.find(id);
+                  if (it == self->shown_.end() || reply.arguments().isEmpty())
+                      return;
+                  it->second.serverId = reply.arguments().first().toUInt();
+                  if (it->second.withdrawn) {
+                      self->close(it->second.serverId);
+                      self->shown_.erase(it);
+                  }
+              });
+}
+
+void DBusNotifier::withdraw(int id) {
+    const auto it = shown_.find(id);
+    if (it == shown_.end())
+        return;
+    if (it->second.serverId == 0) {
+        // Not answered yet: closed as soon as the service says which it is.
+        it->second.withdrawn = true;
+        it->second.onAction = nullptr;
+        return;
+    }
+    close(it->second.serverId);
+    shown_.erase(it);
+}
+
+void DBusNotifier::close(uint serverId) {
+    auto msg = call(QStringLiteral("CloseNotification"));
+    msg << serverId;
+    callAsync(QDBusConnection::sessionBus(), msg, kTimeoutMs, [](const QDBusMessage& reply) {
+        // A notification the user closed already is no longer there: nothing to report.
+        if (isError(reply))
+            qCDebug(lcNotify) << "the notification was not closed:" << describe(reply);
     });
+}
+
+void DBusNotifier::onActionInvoked(uint serverId, const QString& actionKey) {
+    if (actionKey != kActionKey)
+        return;
+    for (auto it = shown_.begin(); it != shown_.end(); ++it) {
+        if (it->second.serverId != serverId || !it->second.onAction)
+            continue;
+        // Called once; the caller withdraws the notification as it would after any cancel.
+        const std::function<void()> act = std::move(it->second.onAction);
+        it->second.onAction = nullptr;
+        act();
+        return;
+    }
+}
+
+void DBusNotifier::onClosed(uint serverId, uint) {
+    for (auto it = shown_.begin(); it != shown_.end(); ++it) {
+        if (it->second.serverId == serverId) {
+            shown_.erase(it);
+            return;
+        }
+    }
 }
 
 }  // namespace klangor

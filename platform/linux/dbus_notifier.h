@@ -2,13 +2,40 @@
 
 #include "platform/notifier.h"
 
+#include <QObject>
+
+#include <map>
+
 namespace klangor {
 
 /// Desktop notifications through org.freedesktop.Notifications on the session bus. Posts and
-/// returns at once; no notification service means no notification (logged, not shown).
-class DBusNotifier final : public Notifier {
+/// returns at once; no notification service means no notification (logged, not shown). Every
+/// notification carries the program's icon.
+class DBusNotifier final : public QObject, public Notifier {
+    Q_OBJECT
 public:
+    DBusNotifier();
+
     void notify(const QString& title, const QString& body) override;
+    int notifyWithAction(const QString& title, const QString& body, const QString& actionLabel,
+                         std::function<void()> onAction) override;
+    void withdraw(int id) override;
+
+private slots:
+    void onActionInvoked(uint serverId, const QString& actionKey);
+    void onClosed(uint serverId, uint reason);
+
+private:
+    struct Shown {
+        uint serverId = 0;       // the service's number, 0 until it answered
+        bool withdrawn = false;  // withdrawn before the service answered
+        std::function<void()> onAction;
+    };
+    void post(const QString& title, const QString& body, const QStringList& actions, int id);
+    void close(uint serverId);
+
+    std::map<int, Shown> shown_;  // by the number notifyWithAction() gave out
+    int lastId_ = 0;
 };
 
 }  // namespace klangor

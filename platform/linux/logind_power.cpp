@@ -23,7 +23,8 @@ const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
 const QString kAutoSession = QStringLiteral("/org/freedesktop/login1/session/auto");
 const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 
-using Done = std::function<void(bool)>;
+// Whether the request was accepted, and if not why (empty when it was).
+using Done = std::function<void(bool ok, const QString& why)>;
 
 // The first touch of the system bus connects to it and waits for its answer, for as long as a
 // stalled bus takes. That happens once, on a thread of its own; the window goes on, and a
@@ -31,7 +32,8 @@ using Done = std::function<void(bool)>;
 enum class BusState { Untouched, Connecting, Ready };
 std::atomic<BusState> systemBusState{BusState::Untouched};
 
-void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use, Done fail) {
+void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use,
+                   std::function<void(const QString& why)> fail) {
     if (systemBusState.load() == BusState::Ready) {
         use(QDBusConnection::systemBus());
         return;
@@ -59,7 +61,7 @@ void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use, Done
             poll->deleteLater();
             poll->stop();
             qCWarning(lcPower) << "the system bus did not answer within" << timeoutMs << "ms";
-            fail(false);
+            fail(QStringLiteral("the system bus did not answer"));
         }
     });
     poll->start();
@@ -69,27 +71,33 @@ QDBusMessage sessionLock(const QString& path) {
     return QDBusMessage::createMethodCall(kLogin, path, kSession, QStringLiteral("Lock"));
 }
 
+/// The reason an error reply gives, in the service's words.
+QString reasonOf(const QDBusMessage& reply) {
+    return reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+}
+
 /// Asks the screen saver service on the session bus to lock, trying each known path in turn.
-void lockWithScreenSaver(int timeoutMs, Done done, int pathIndex = 0) {
+/// `why` is the reason the lock failed so far, reported if no screen saver locks either.
+void lockWithScreenSaver(int timeoutMs, Done done, const QString& why, int pathIndex = 0) {
     static const QStringList paths = {QStringLiteral("/org/freedesktop/ScreenSaver"),
                                       QStringLiteral("/ScreenSaver")};
     if (pathIndex >= paths.size()) {
         qCWarning(lcPower) << "no screen saver service locked the session";
-        done(false);
+        done(false, why);
         return;
     }
     const QString path = paths[pathIndex];
     const auto msg =
         QDBusMessage::createMethodCall(kScreenSaver, path, kScreenSaver, QStringLiteral("Lock"));
     callAsync(QDBusConnection::sessionBus(), msg, timeoutMs,
-              [timeoutMs, done, pathIndex, path](const QDBusMessage& reply) {
+              [timeoutMs, done, why, pathIndex, path](const QDBusMessage& reply) {
                   if (!isError(reply)) {
-                      done(true);
+                      done(true, {});
                       return;
                   }
                   qCDebug(lcPower)
                       << "screen saver lock at" << path << "failed:" << describe(reply);
-                  lockWithScreenSaver(timeoutMs, done, pathIndex + 1);
+                  lockWithScreenSaver(timeoutMs, done, why, pathIndex + 1);
               });
 }
 
@@ -100,12 +108,12 @@ void lockSessionOn(QDBusConnection bus, int timeoutMs, Done done) {
         callAsync(bus, sessionLock(path), timeoutMs,
                   [timeoutMs, done, path](const QDBusMessage& reply) {
                       if (!isError(reply)) {
-                          done(true);
+                          done(true, {});
                           return;
                       }
                       qCWarning(lcPower) << "the login manager did not lock" << path << ":"
                                          << describe(reply) << "- trying the screen saver";
-                      lockWithScreenSaver(timeoutMs, done);
+                      lockWithScreenSaver(timeoutMs, done, reasonOf(reply));
                   });
     };
     auto find = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager,
@@ -130,7 +138,7 @@ void lockSessionOn(QDBusConnection bus, int timeoutMs, Done done) {
 void lockSession(int timeoutMs, Done done) {
     withSystemBus(
         timeoutMs, [timeoutMs, done](QDBusConnection bus) { lockSessionOn(bus, timeoutMs, done); },
-        [timeoutMs, done](bool) { lockWithScreenSaver(timeoutMs, done); });
+        [timeoutMs, done](const QString& why) { lockWithScreenSaver(timeoutMs, done, why); });
 }
 
 QString managerMethod(PowerAction action) {
@@ -152,9 +160,16 @@ QString managerMethod(PowerAction action) {
 }  // namespace
 
 void LogindPower::request(PowerAction action, std::function<void(bool ok)> done) {
-    Done report = [done = std::move(done)](bool ok) {
+    requestExplained(action, [done = std::move(done)](bool ok, const std::string&) {
         if (done)
             done(ok);
+    });
+}
+
+void LogindPower::requestExplained(PowerAction action, Outcome done) {
+    Done report = [done = std::move(done)](bool ok, const QString& why) {
+        if (done)
+            done(ok, why.toStdString());
     };
     if (action == PowerAction::Lock) {
         lockSession(timeoutMs_, std::move(report));
@@ -164,7 +179,8 @@ void LogindPower::request(PowerAction action, std::function<void(bool ok)> done)
     if (method.isEmpty()) {
         qCWarning(lcPower) << "unknown power action" << static_cast<int>(action);
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [report] { report(false); }, Qt::QueuedConnection);
+            QCoreApplication::instance(),
+            [report] { report(false, QStringLiteral("unknown action")); }, Qt::QueuedConnection);
         return;
     }
     auto msg = QDBusMessage::createMethodCall(kLogin, kLoginPath, kManager, method);
@@ -178,10 +194,10 @@ void LogindPower::request(PowerAction action, std::function<void(bool ok)> done)
                 if (!ok)
                     qCWarning(lcPower)
                         << "the login manager refused" << method << ":" << describe(reply);
-                report(ok);
+                report(ok, ok ? QString() : reasonOf(reply));
             });
         },
-        report);
+        [report](const QString& why) { report(false, why); });
 }
 
 }  // namespace klangor

@@ -13,6 +13,7 @@ public:
     explicit LogindPower(int timeoutMs = 10000) : timeoutMs_(timeoutMs) {}
 
     void request(PowerAction action, std::function<void(bool ok)> done = {}) override;
+    void requestExplained(PowerAction action, Outcome done) override;
 
 private:
     int timeoutMs_;

@@ -165,20 +165,24 @@ private slots:
         QTest::addColumn<std::vector<PowerAction>>("power");
         QTest::addColumn<QString>("opened");
         QTest::addColumn<bool>("saves");
+        QTest::addColumn<QString>("notice");  // what the failure notification says
         const QString path = QStringLiteral("/home/u/a b; touch x.sh");
-        QTest::newRow("lock") << 1 << "Lock" << std::vector{PowerAction::Lock} << "" << false;
-        QTest::newRow("sleep") << 2 << "Sleep" << std::vector{PowerAction::Suspend} << "" << true;
-        QTest::newRow("hibernate")
-            << 3 << "Hibernate" << std::vector{PowerAction::Hibernate} << "" << true;
-        QTest::newRow("restart") << 4 << "Restart" << std::vector{PowerAction::Reboot} << ""
-                                 << true;
-        QTest::newRow("shut down")
-            << 5 << "Shut down" << std::vector{PowerAction::PowerOff} << "" << true;
-        QTest::newRow("execute") << 6 << path << std::vector<PowerAction>{} << path << false;
-        QTest::newRow("execute, no path") << 6 << "" << std::vector<PowerAction>{} << "" << false;
-        QTest::newRow("none") << 0 << "( no action )" << std::vector<PowerAction>{} << "" << false;
-        QTest::newRow("none taken") << -1 << "" << std::vector<PowerAction>{} << "" << false;
-        QTest::newRow("out of range") << 7 << "/bin/x" << std::vector<PowerAction>{} << "" << false;
+        const std::vector<PowerAction> none;
+        QTest::newRow("lock") << 1 << "Lock" << std::vector{PowerAction::Lock} << "" << false
+                              << "Could not lock";
+        QTest::newRow("sleep") << 2 << "Sleep" << std::vector{PowerAction::Suspend} << "" << true
+                               << "Could not sleep";
+        QTest::newRow("hibernate") << 3 << "Hibernate" << std::vector{PowerAction::Hibernate} << ""
+                                   << true << "Could not hibernate";
+        QTest::newRow("restart") << 4 << "Restart" << std::vector{PowerAction::Reboot} << "" << true
+                                 << "Could not restart";
+        QTest::newRow("shut down") << 5 << "Shut down" << std::vector{PowerAction::PowerOff} << ""
+                                   << true << "Could not shut down";
+        QTest::newRow("execute") << 6 << path << none << path << false << "Could not open: " + path;
+        QTest::newRow("execute, no path") << 6 << "" << none << "" << false << "";
+        QTest::newRow("none") << 0 << "( no action )" << none << "" << false << "";
+        QTest::newRow("none taken") << -1 << "" << none << "" << false << "";
+        QTest::newRow("out of range") << 7 << "/bin/x" << none << "" << false << "";
     }
 
     void doShutAction() {
@@ -187,9 +191,10 @@ private slots:
         QFETCH(std::vector<PowerAction>, power);
         QFETCH(QString, opened);
         QFETCH(bool, saves);
+        QFETCH(QString, notice);
         Fakes fakes;
         auto ordered = std::make_shared<OrderedPower>(fakes.settings.get());
-        ordered->result = false;  // refused: stays silent
+        ordered->result = false;  // refused, for no reason the system gives
         fakes.shell->result = false;
         auto platform = fakes.platform();
         platform.power = ordered;
@@ -208,8 +213,44 @@ private slots:
             opened.isEmpty() ? std::vector<std::string>{}
                              : std::vector<std::string>{opened.toStdString()};
         QCOMPARE(fakes.shell->opened, expectedOpen);
-        for (QWidget* w : QApplication::topLevelWidgets())  // no message of any kind
+        // The failure is said in a notification, never in a message box.
+        std::vector<std::pair<QString, QString>> notes;
+        if (!notice.isEmpty())
+            notes.push_back({QStringLiteral("Klangor"), notice});
+        QCOMPARE(fakes.notifier->notes, notes);
+        for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!w->isVisible());
+    }
+
+    // The reason the system gives follows, and the notice is in the interface language.
+    void failureNoticeSaysWhy_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<int>("shut");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QStringList>("notes");
+        QTest::newRow("refused") << "EN" << 5 << false
+                                 << QStringList{"Could not shut down: Access denied"};
+        QTest::newRow("refused, Turkish")
+            << "TR" << 1 << false << QStringList{"Ekran kilitlenemedi: Access denied"};
+        QTest::newRow("accepted") << "EN" << 5 << true << QStringList{};
+    }
+    void failureNoticeSaysWhy() {
+        QFETCH(QString, lang);
+        QFETCH(int, shut);
+        QFETCH(bool, accepted);
+        QFETCH(QStringList, notes);
+        Fakes fakes;
+        fakes.power->result = accepted;
+        TForm1 form(fakes.platform());
+        prepare(form);
+        TForm1Access::alarm(form).setLanguage(klangor::lang::languageOf(lang));
+        TForm1Access::afterAlarm(form).take(shut, QString());
+        form.DoShutAction();
+        QCOMPARE(fakes.power->requests.size(), size_t(1));
+        QStringList shown;
+        for (const auto& [title, body] : fakes.notifier->notes)
+            shown << body;
+        QCOMPARE(shown, notes);
     }
 
     // The whole way from the list to the system: the picked file runs as itself, whatever its

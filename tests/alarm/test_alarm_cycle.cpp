@@ -229,6 +229,68 @@ private slots:
         QCOMPARE(f.fakes.window->minimizes, minimizes + 1);
     }
 
+    // A pending action is never hidden: the window comes back even without "Message Alert", a
+    // notification in the interface language says what comes when, with a Stop button that
+    // cancels as Button2 does, and the notification is withdrawn however the grace period ends.
+    void pendingActionIsAnnounced_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<bool>("message");
+        QTest::addColumn<QString>("end");  // runs, Button2, notification, Start
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stop");
+        const QString en = QStringLiteral("Shut down in 15 seconds");
+        const QString tr = QStringLiteral("Sistem 15 saniye sonra kapatılacak");
+        QTest::newRow("no message alert, runs") << "EN" << false << "runs" << en << "Stop";
+        QTest::newRow("message alert, runs") << "EN" << true << "runs" << en << "Stop";
+        QTest::newRow("Button2") << "EN" << false << "Button2" << en << "Stop";
+        QTest::newRow("notification's Stop") << "EN" << false << "notification" << en << "Stop";
+        QTest::newRow("Start") << "EN" << false << "Start" << en << "Stop";
+        QTest::newRow("Turkish") << "TR" << false << "notification" << tr << "Durdur";
+    }
+    void pendingActionIsAnnounced() {
+        QFETCH(QString, lang);
+        QFETCH(bool, message);
+        QFETCH(QString, end);
+        QFETCH(QString, text);
+        QFETCH(QString, stop);
+        AlarmFixture f(today(QTime(12, 0)));
+        A::alarm(f.form).setLanguage(klangor::lang::languageOf(lang));
+        ctl(f.form).CheckBox1->setChecked(false);
+        ctl(f.form).CheckBox2->setChecked(message);
+        ctl(f.form).CheckBox3->setCurrentIndex(5);
+        f.armFor(QTime(12, 0, 1));
+        f.tickUntilFired();
+
+        QCOMPARE(f.fakes.window->restores, 1);
+        QVERIFY(!f.form.isMinimized());
+        auto& notifier = *f.fakes.notifier;
+        QCOMPARE(int(notifier.withAction.size()), 1);
+        QCOMPARE(notifier.withAction.front().title, QStringLiteral("Klangor"));
+        QCOMPARE(notifier.withAction.front().body, text);
+        QCOMPARE(notifier.withAction.front().actionLabel, stop);
+        QCOMPARE(int(notifier.notes.size()), message ? 1 : 0);  // the note's own notification
+        const int id = notifier.withAction.front().id;
+        QVERIFY(notifier.withdrawn.empty());
+
+        f.form.Timer2Timer();
+        if (end == QLatin1String("Button2"))
+            QTest::mouseClick(ctl(f.form).Button2, Qt::LeftButton);
+        else if (end == QLatin1String("notification"))
+            notifier.pressAction();
+        else if (end == QLatin1String("Start"))
+            f.form.Button1Click();
+        for (int i = 0; i < 5; ++i)
+            f.form.Timer2Timer();
+
+        QCOMPARE(notifier.withdrawn, std::vector<int>{id});
+        QVERIFY(notifier.withAction.empty());
+        QVERIFY(ctl(f.form).Button2->isHidden());
+        QVERIFY(!ctl(f.form).Timer2->isActive());
+        QCOMPARE(f.fakes.power->requests.size(), size_t(end == QLatin1String("runs") ? 1 : 0));
+        QVERIFY(!f.armed());
+        QCOMPARE(f.fakes.window->restores, 1);
+    }
+
     void eveningAlarmRingsNextMorning() {
         AlarmFixture f(today(QTime(21, 0)));
         f.armFor(QTime(7, 30));

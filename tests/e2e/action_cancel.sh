@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
-# An after-alarm action waits 15 s after the alarm, and the user can still cancel it:
-#   action_cancel.sh stop   the Stop button cancels it: no Lock call arrives within 20 s
-#   action_cancel.sh f5     F5 cancels it and arms nothing: no Lock call within 20 s, the
-#                           window stays shown
-#   action_cancel.sh run    left alone, the Lock call arrives about 15 s after the alarm
-# The login manager is a stand-in on a private system bus: nothing real is ever locked.
+# An after-alarm action waits 15 s after the alarm, says so in a notification with a Stop
+# button, and the user can still cancel it:
+#   action_cancel.sh stop     the window's Stop button cancels it: no Lock call within 20 s
+#   action_cancel.sh f5       F5 cancels it and arms nothing: no Lock call within 20 s, the
+#                             window stays shown
+#   action_cancel.sh notice   neither "Sound Alert" nor "Message Alert" ticked: the window comes
+#                             back all the same, and the notification's Stop cancels the action
+#   action_cancel.sh run      left alone, the Lock call arrives about 15 s after the alarm
+#   action_cancel.sh refused  left alone, and the login manager refuses: a notification says so
+# In every case the window comes back without taking the keyboard, and the notification is
+# withdrawn when the grace period ends. The login manager and the notification service are
+# stand-ins on private buses: nothing real is ever locked.
 source "$(dirname "$0")/lib.sh"
-mode=${1:?stop, f5 or run}
+mode=${1:?stop, f5, notice, run or refused}
 
-start_login_stand_in
+if [ "$mode" = refused ]; then
+    start_login_stand_in --notifications --refuse
+else
+    start_login_stand_in --notifications
+fi
 start_klangor
 activate "$WIN"
+if [ "$mode" = notice ]; then
+    click_page $SOUND_ALERT
+    click_page $MESSAGE_ALERT
+fi
 choose_action 1 # "Lock"
 set_alarm_in 6
 stop_button=$(page_box "$STOP_BUTTON_BOX")
@@ -20,31 +34,50 @@ wait_until 10 "the window to minimise" is_minimised "$WIN"
 wait_until 30 "the alarm to fire" is_restored "$WIN"
 fired=$SECONDS
 log "alarm fired; Lock is pending"
-wait_until 10 "the window to take the focus" is_active "$WIN"
 wait_until 10 "the Stop button to appear" differs_from no_stop $stop_button
+is_active "$WIN" && fail "the window took the keyboard focus when the alarm fired"
+wait_until 10 "the notification of the pending action" notification_id "Lock in 15 seconds"
+notice=$(notification_id "Lock in 15 seconds")
+grep "^Notify .*Lock in 15 seconds" "$LOGIN_CALLS" | grep -q '\[stop,Stop\]' \
+    || fail "the notification offers no Stop button: $(grep '^Notify' "$LOGIN_CALLS")"
+log "notification $notice says what comes, with a Stop button"
 
 case $mode in
 stop)
     click_page $STOP_BUTTON
     ;;
 f5)
+    activate "$WIN" # the user turns to the window first: it does not take the keyboard itself
     key F5
     wait_until 10 "the Stop button to go" looks_like no_stop $stop_button
     ;;
-run) ;;
+notice)
+    invoke_notification_action "$notice" stop
+    wait_until 10 "the Stop button to go" looks_like no_stop $stop_button
+    ;;
+run | refused) ;;
 *) fail "unknown mode $mode" ;;
 esac
 
-if [ "$mode" = run ]; then
+case $mode in
+run | refused)
     wait_until 30 "the Lock call" login_called Lock
     after=$((SECONDS - fired))
     log "Lock called ${after}s after the alarm"
     [ "$after" -ge 13 ] || fail "Lock came ${after}s after the alarm, before the 15 s grace period ended"
-else
+    notification_closed "$notice" || fail "the notification of the pending action was not withdrawn"
+    ;;
+*)
+    wait_until 10 "the notification to be withdrawn" notification_closed "$notice"
     sleep 20 # a Lock call, if one came, would come within these 20 s: nothing to wait for
     ! login_called Lock || fail "Lock was called although the user cancelled it"
     for m in Suspend Hibernate Reboot PowerOff; do ! login_called "$m" || fail "$m was called"; done
     log "no Lock call within 20 s"
     ! is_minimised "$WIN" || fail "the window was minimised: something was armed again"
+    ;;
+esac
+if [ "$mode" = refused ]; then
+    wait_until 20 "the notification that the lock failed" notification_id "Could not lock: Permission denied"
+    log "the refusal was notified: $(grep '^Notify .*Could not lock' "$LOGIN_CALLS")"
 fi
 log "PASS"

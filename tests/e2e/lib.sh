@@ -126,6 +126,8 @@ TIME_PICKER_HOUR="87 25"                                 # the alarm picker's ho
 ACTION_LIST="140 253"                                    # the after-alarm action list
 STOP_BUTTON="$((286 + 35)) $((239 + 13))"                # Stop, beside the action list
 STOP_BUTTON_BOX="286 239 70 26"
+SOUND_ALERT="16 169"                                     # CheckBox1
+MESSAGE_ALERT="16 193"                                   # CheckBox2
 START_BUTTON_BOX="237 6 109 32"
 QUICK_DELAY_1="$((75 + 10 + 20)) $((42 + 64 + 16))"      # the delay panel's first minute button
 QUICK_DELAY_1_BOX="85 106 40 32"
@@ -261,7 +263,8 @@ sound_onset() {
 
 # Starts a private bus as the system bus (DBUS_SYSTEM_BUS_ADDRESS) with the tests' stand-in for
 # org.freedesktop.login1, which writes every call it gets to $LOGIN_CALLS. Power actions in a
-# scenario can reach nothing else.
+# scenario can reach nothing else. Further stand-in options (--refuse, --notifications) go to
+# the same process, which then writes the notification calls to $LOGIN_CALLS too.
 start_login_stand_in() {
     : "${KLANGOR_LOGIN_STAND_IN:?KLANGOR_LOGIN_STAND_IN names the stand-in login manager}"
     cat >"$E2E_TMP/system.conf" <<CONF
@@ -283,7 +286,7 @@ CONF
     export DBUS_SYSTEM_BUS_ADDRESS
     DBUS_SYSTEM_BUS_ADDRESS=$(head -n1 "$E2E_TMP/system.address")
     LOGIN_CALLS="$E2E_TMP/login.calls"
-    "$KLANGOR_LOGIN_STAND_IN" --login >"$LOGIN_CALLS" 2>"$E2E_TMP/stand-in.log" &
+    "$KLANGOR_LOGIN_STAND_IN" --login "$@" >"$LOGIN_CALLS" 2>"$E2E_TMP/stand-in.log" &
     track $!
     wait_until 20 "the stand-in login manager" grep -q '^ready$' "$LOGIN_CALLS"
     log "stand-in login manager on $DBUS_SYSTEM_BUS_ADDRESS"
@@ -291,6 +294,19 @@ CONF
 
 # login_called METHOD: the stand-in has received METHOD.
 login_called() { grep -q "^$1 " "$LOGIN_CALLS"; }
+
+# notification_id TEXT: the number the stand-in gave the notification whose call holds TEXT.
+notification_id() {
+    awk -v t="$1" 'f && /^notified / { print $2; exit } index($0, "Notify ") == 1 && index($0, t) { f = 1 }' "$LOGIN_CALLS" | grep .
+}
+# notification_closed ID: the program withdrew notification ID.
+notification_closed() { grep -q "^CloseNotification /org/freedesktop/Notifications $1\$" "$LOGIN_CALLS"; }
+# invoke_notification_action ID KEY: the user presses a button of notification ID.
+invoke_notification_action() {
+    dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
+        /org/freedesktop/Notifications org.freedesktop.Notifications.InvokeAction \
+        "uint32:$1" "string:$2" >/dev/null
+}
 
 # --- features -----------------------------------------------------------------------------------
 

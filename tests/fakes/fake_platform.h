@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,8 +86,14 @@ public:
         if (done)
             done(result);
     }
+    void requestExplained(PowerAction action, Outcome done) override {
+        requests.push_back(action);
+        if (done)
+            done(result, result ? std::string() : why);
+    }
     std::vector<PowerAction> requests;
     bool result = true;
+    std::string why = "Access denied";  // the reason of a failure (`result` false)
 };
 
 class FakeMonitor final : public Monitor {
@@ -158,7 +165,32 @@ public:
     void notify(const QString& title, const QString& body) override {
         notes.push_back({title, body});
     }
+    /// A notification with a button: kept in `withAction` until withdrawn.
+    struct Shown {
+        int id;
+        QString title;
+        QString body;
+        QString actionLabel;
+        std::function<void()> onAction;
+    };
+    int notifyWithAction(const QString& title, const QString& body, const QString& actionLabel,
+                         std::function<void()> onAction) override {
+        withAction.push_back({++lastId, title, body, actionLabel, std::move(onAction)});
+        return lastId;
+    }
+    void withdraw(int id) override {
+        withdrawn.push_back(id);
+        std::erase_if(withAction, [id](const Shown& s) { return s.id == id; });
+    }
+    /// The user presses the button of the notification shown last.
+    void pressAction() {
+        if (!withAction.empty() && withAction.back().onAction)
+            withAction.back().onAction();
+    }
     std::vector<std::pair<QString, QString>> notes;
+    std::vector<Shown> withAction;  // shown and not withdrawn
+    std::vector<int> withdrawn;
+    int lastId = 0;
 };
 
 /// One set of fakes and the platform bundle made of them.

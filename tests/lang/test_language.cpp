@@ -6,6 +6,7 @@
 #include "repeater/form4.h"
 
 #include <QHelpEvent>
+#include <QSet>
 #include <QTest>
 
 #include <QToolTip>
@@ -60,6 +61,30 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         langchecks::verifyNothingLeftOver(*s.form, language);
+    }
+
+    // Every action of the list has its notices in both languages, each its own; "( no action )"
+    // and positions outside the list have none.
+    void actionNotices() {
+        using namespace klangor::lang;
+        for (Language language : {Language::English, Language::Turkish}) {
+            QSet<QString> seen;
+            for (int entry = 1; entry <= 6; ++entry) {
+                const QString coming =
+                    actionComingNotice(language, entry, 15, QStringLiteral("/x"));
+                const QString failed = actionFailedNotice(language, entry, QStringLiteral("why"));
+                QVERIFY2(coming.contains(QLatin1String("15")), qPrintable(coming));
+                QVERIFY2(failed.endsWith(QLatin1String(": why")), qPrintable(failed));
+                QVERIFY(!seen.contains(coming) && !seen.contains(failed));
+                seen << coming << failed;
+            }
+            QVERIFY(actionComingNotice(language, 6, 15, QStringLiteral("/x")).contains("/x"));
+            QVERIFY(!actionFailedNotice(language, 5, QString()).contains(QLatin1Char(':')));
+            for (int entry : {-1, 0, 7})
+                QVERIFY(actionComingNotice(language, entry, 15, {}).isEmpty());
+        }
+        QCOMPARE(actionComingNotice(Language::English, 5, 15, {}),
+                 QStringLiteral("Shut down in 15 seconds"));
     }
 
     // Switching back and forth leaves nothing of the language before, also in the other order.

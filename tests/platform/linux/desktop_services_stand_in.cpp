@@ -8,7 +8,12 @@
 //   --refuse             every login1 method except GetSessionByPID answers "access denied"
 //   --hang               login1 methods never answer
 //   --screensaver=PATH   org.freedesktop.ScreenSaver at PATH on the session bus
-//   --notifications      org.freedesktop.Notifications on the session bus
+//   --notifications      org.freedesktop.Notifications on the session bus, with buttons
+//                        ("actions" among its capabilities); each Notify is followed by a line
+//                        "notified <id>" with the number it answered (7, 8, ...)
+//   --no-actions         the notification service shows no buttons
+// The notification service also takes InvokeAction(id, key) from a test: it then emits
+// ActionInvoked(id, key), as a real service does when the user presses a button.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -38,7 +43,7 @@ void record(const QDBusMessage& msg) {
 class Service final : public QDBusVirtualObject {
 public:
     enum class Answer { Yes, NoSession, Refuse, Hang };
-    explicit Service(Answer answer) : answer_(answer) {}
+    explicit Service(Answer answer, bool buttons = true) : answer_(answer), buttons_(buttons) {}
 
     QString introspect(const QString&) const override { return {}; }
 
@@ -63,15 +68,32 @@ public:
                                           QStringLiteral("Permission denied")));
             return true;
         }
-        if (msg.member() == QLatin1String("Notify"))
-            bus.send(msg.createReply(QVariant::fromValue(7u)));
-        else
+        if (msg.member() == QLatin1String("Notify")) {
+            const uint id = nextNotification_++;
+            bus.send(msg.createReply(QVariant::fromValue(id)));
+            std::printf("notified %u\n", id);
+            std::fflush(stdout);
+        } else if (msg.member() == QLatin1String("GetCapabilities")) {
+            QStringList caps{QStringLiteral("body")};
+            if (buttons_)
+                caps << QStringLiteral("actions");
+            bus.send(msg.createReply(QVariant::fromValue(caps)));
+        } else if (msg.member() == QLatin1String("InvokeAction") && msg.arguments().size() == 2) {
+            auto signal = QDBusMessage::createSignal(msg.path(), msg.interface(),
+                                                     QStringLiteral("ActionInvoked"));
+            signal << msg.arguments().at(0) << msg.arguments().at(1);
             bus.send(msg.createReply());
+            bus.send(signal);
+        } else {
+            bus.send(msg.createReply());
+        }
         return true;
     }
 
 private:
     Answer answer_;
+    bool buttons_;
+    uint nextNotification_ = 7;
 };
 
 bool serve(QDBusConnection bus, const QString& name, const QString& path, Service* service) {
@@ -104,7 +126,7 @@ int main(int argc, char** argv) {
                     a.section(QLatin1Char('='), 1), saver);
     }
     if (has("--notifications")) {
-        auto* notes = new Service(Service::Answer::Yes);
+        auto* notes = new Service(Service::Answer::Yes, !has("--no-actions"));
         ok &= serve(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.Notifications"),
                     QStringLiteral("/org/freedesktop/Notifications"), notes);
     }

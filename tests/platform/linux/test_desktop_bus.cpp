@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -93,12 +94,15 @@ public:
     }
     bool ready() const { return ready_; }
 
-    /// The next call the services received, or nothing after a few seconds.
+    /// The next call the services received, or nothing after a few seconds. The event loop
+    /// runs meanwhile, so that replies to the program's own calls arrive.
     QString waitForLine(int ms = 10000) {
         QElapsedTimer t;
         t.start();
-        while (!process_.canReadLine() && t.elapsed() < ms)
-            process_.waitForReadyRead(100);
+        while (!process_.canReadLine() && t.elapsed() < ms) {
+            QCoreApplication::processEvents();
+            process_.waitForReadyRead(20);
+        }
         if (!process_.canReadLine())
             return {};
         return QString::fromUtf8(process_.readLine()).trimmed();
@@ -209,6 +213,16 @@ private slots:
         QVERIFY(out.wait());
         QCOMPARE(**out.result, false);
         QCOMPARE(services.drain(), QStringList{"PowerOff /org/freedesktop/login1 false"});
+
+        // The login manager's own words say why, for the power actions and the lock alike.
+        for (PowerAction action : {PowerAction::PowerOff, PowerAction::Lock}) {
+            std::optional<std::pair<bool, std::string>> said;
+            power.requestExplained(action,
+                                   [&](bool ok, const std::string& why) { said.emplace(ok, why); });
+            QTRY_VERIFY_WITH_TIMEOUT(said.has_value(), 15000);
+            QCOMPARE(said->first, false);
+            QCOMPARE(QString::fromStdString(said->second), QStringLiteral("Permission denied"));
+        }
     }
 
     void lock_data() {
@@ -297,8 +311,68 @@ private slots:
         DBusNotifier notifier;
         notifier.notify(QStringLiteral("Klangor alarm"), QStringLiteral("Tea; don't forget"));
         QCOMPARE(services.waitForLine(),
-                 QStringLiteral("Notify /org/freedesktop/Notifications Klangor 0  Klangor alarm "
-                                "Tea; don't forget []  -1"));
+                 QStringLiteral("Notify /org/freedesktop/Notifications Klangor 0 klangor Klangor "
+                                "alarm Tea; don't forget []  -1"));
+    }
+
+    // A notification with a Stop button: the button calls back once; withdrawing it closes the
+    // notification on the service, also when it is withdrawn before the service answered, and
+    // a withdrawn notification's button calls nothing. A service without buttons gets the text.
+    void notificationWithStop_data() {
+        QTest::addColumn<bool>("buttons");
+        QTest::addColumn<bool>("early");  // withdrawn at once, before any answer
+        QTest::newRow("pressed, then withdrawn") << true << false;
+        QTest::newRow("withdrawn before the service answered") << true << true;
+        QTest::newRow("service without buttons") << false << false;
+    }
+    void notificationWithStop() {
+        QFETCH(bool, buttons);
+        QFETCH(bool, early);
+        QStringList options{QStringLiteral("--notifications")};
+        if (!buttons)
+            options << QStringLiteral("--no-actions");
+        StandIn services(options);
+        QVERIFY(services.ready());
+        DBusNotifier notifier;
+        int pressed = 0;
+        const int id = notifier.notifyWithAction(QStringLiteral("Klangor"),
+                                                 QStringLiteral("Shut down in 15 seconds"),
+                                                 QStringLiteral("Stop"), [&] { ++pressed; });
+        QVERIFY(id != 0);
+        if (early)
+            notifier.withdraw(id);
+        const QString path = QStringLiteral(" /org/freedesktop/Notifications");
+        QCOMPARE(services.waitForLine(), "GetCapabilities" + path);
+        QCOMPARE(services.waitForLine(), "Notify" + path +
+                                             " Klangor 0 klangor Klangor Shut down in 15 seconds " +
+                                             (buttons ? "[stop,Stop]" : "[]") + "  -1");
+        QCOMPARE(services.waitForLine(), QStringLiteral("notified 7"));
+        if (early)
+            QCOMPARE(services.waitForLine(), "CloseNotification" + path + " 7");
+
+        // The user presses the button (an early withdrawal forgot the callback).
+        QStringList calls;
+        if (buttons) {
+            auto invoke = QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.Notifications"),
+                QStringLiteral("/org/freedesktop/Notifications"),
+                QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("InvokeAction"));
+            invoke << 7u << QStringLiteral("stop");
+            for (int press = 0; press < 2; ++press) {
+                QCOMPARE(QDBusConnection::sessionBus().call(invoke).type(),
+                         QDBusMessage::ReplyMessage);
+                QTest::qWait(300);
+                QCOMPARE(pressed, early ? 0 : 1);  // once at most
+                calls << "InvokeAction" + path + " 7 stop";
+            }
+        }
+        if (!early) {
+            notifier.withdraw(id);
+            notifier.withdraw(id);  // twice: nothing more
+            calls << "CloseNotification" + path + " 7";
+        }
+        QTest::qWait(300);
+        QCOMPARE(services.drain(), calls);
     }
 
     void notificationWithoutService() {
@@ -320,8 +394,12 @@ private slots:
             QVERIFY(out.wait(5000));
             QCOMPARE(**out.result, false);
         }
-        DBusNotifier().notify(QStringLiteral("title"), QStringLiteral("body"));
+        DBusNotifier notifier;
+        notifier.notify(QStringLiteral("title"), QStringLiteral("body"));
+        const int id = notifier.notifyWithAction(QStringLiteral("title"), QStringLiteral("body"),
+                                                 QStringLiteral("Stop"), []{});
         QTest::qWait(100);
+        notifier.withdraw(id);
     }
 #endif
 };
