@@ -35,6 +35,19 @@ AfterAlarm::AfterAlarm(const Platform& platform, QComboBox* actions, QWidget* wi
     // The wheel steps through the list as the user reads something else: it never opens the file
     // dialog, and it stops short of "Execute Command" (a click or the keyboard chooses that).
     actions_->installEventFilter(this);
+    // The desktop's opener may say only later that it could not open the file (no program for
+    // its type): that is said where the user looks, as a refused power action is.
+    QPointer<AfterAlarm> self(this);
+    platform_.shell->setLateFailureHandler([self](const std::string& target,
+                                                  const std::string& why) {
+        if (!self)
+            return;
+        self->platform_.notifier->notify(
+            QStringLiteral("Klangor"),
+            lang::actionFailedNotice(self->language_, ExecuteCommand,
+                                     QStringLiteral("%1 (%2)").arg(QString::fromStdString(target),
+                                                                   QString::fromStdString(why))));
+    });
 }
 
 bool AfterAlarm::eventFilter(QObject* watched, QEvent* event) {

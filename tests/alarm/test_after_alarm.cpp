@@ -222,6 +222,24 @@ private slots:
             QVERIFY(!w->isVisible());
     }
 
+    // The opener took the file, then said it could not open it: that is said like a refusal.
+    void openerFailureIsNotified() {
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        prepare(form);
+        const std::string path = "/home/u/report.zzq";
+        TForm1Access::afterAlarm(form).take(6, QString::fromStdString(path));
+        form.DoShutAction();
+        QCOMPARE(fakes.shell->opened, std::vector<std::string>{path});
+        QVERIFY(fakes.notifier->notes.empty());
+        fakes.shell->failLater(path, "no method available for opening it");
+        const std::vector<std::pair<QString, QString>> notes{
+            {QStringLiteral("Klangor"),
+             QStringLiteral("Could not open: /home/u/report.zzq (no method available for "
+                            "opening it)")}};
+        QCOMPARE(fakes.notifier->notes, notes);
+    }
+
     // The reason the system gives follows, and the notice is in the interface language.
     void failureNoticeSaysWhy_data() {
         QTest::addColumn<QString>("lang");

@@ -75,8 +75,15 @@ public:
         opened.push_back(target);
         return result;
     }
+    void setLateFailureHandler(LateFailure handler) override { lateFailure = std::move(handler); }
+    /// The desktop's opener ends in failure after the request was made.
+    void failLater(const std::string& target, const std::string& why) {
+        if (lateFailure)
+            lateFailure(target, why);
+    }
     std::vector<std::string> opened;
     bool result = true;
+    LateFailure lateFailure;
 };
 
 class FakePower final : public Power {
