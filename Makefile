@@ -73,7 +73,8 @@ test-windows: deps configure
 # klangor.exe under wine beside a minimal Qt window built the same way.
 bench-windows: deps configure
 	bash tools/windows/build.sh $(BUILD) $(WINDOWS_BUILD) --tests
-	bash tools/windows/bench.sh $(WINDOWS_BUILD)
+	cmake --build $(BUILD) --target bench_launch
+	bash tools/windows/bench.sh $(WINDOWS_BUILD) $(BUILD)
 
 clean:
 	rm -rf build build-sanitize build-windows
