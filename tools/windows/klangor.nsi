@@ -7,7 +7,8 @@
 ; user's settings (HKCU\Vostrel\klangor2) only when asked: it asks, or takes /REMOVESETTINGS
 ; when run silently (/S).
 
-Unicode true
+; A 64-bit setup program for a 64-bit program: it also runs under a 64-bit-only wine.
+Target amd64-unicode
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh

@@ -39,5 +39,9 @@ echo "test-windows: unit and widget tests under wine in $(($(date +%s) - started
 started=$(date +%s)
 bash "$src/tests/platform/win32/e2e_wine.sh" "$build/klangor.exe" "$shots" || rc=1
 echo "test-windows: klangor.exe end to end under wine in $(($(date +%s) - started)) s"
+started=$(date +%s)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+bash "$src/tests/platform/win32/installer_wine.sh" "$build/klangor-$version-setup.exe" || rc=1
+echo "test-windows: setup program and uninstaller under wine in $(($(date +%s) - started)) s"
 [ $rc -eq 0 ] && echo "test-windows: PASS" || echo "test-windows: FAIL"
 exit $rc

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # klangor.exe under wine on a private desktop (Xvfb, openbox, a PulseAudio null sink), driven
 # as a user would, in the wine prefix of the run (tools/windows/test.sh):
-#   1. English locale: the window shows with its caption and stays on top; a time typed a few
+#   1. English locale (en_GB: a 24-hour clock, like the Linux scenarios): the window shows with its caption and stays on top; a time typed a few
 #      seconds ahead and F5 arm the alarm, which rings on the sink through wine's sound driver;
 #      closed from the window manager, the settings are in the registry.
 #   2. Turkish locale, no settings yet: the program starts in Turkish and keeps that choice.
