@@ -12,7 +12,7 @@ build=$(cd "$1" && pwd)
 host=$(cd "$2" && pwd)
 if [ -z "${KLANGOR_WINE_DESKTOP:-}" ]; then
     export KLANGOR_WINE_DESKTOP=1
-    exec bash "$src/tools/e2e/desktop-session.sh" bash "$0" "$build" "$host"
+    exec bash "$src/tools/e2e/desktop-session.sh" bash "$here/bench.sh" "$build" "$host"
 fi
 runs=${BENCH_RUNS:-5}
 wine=/usr/lib/wine/wine64
@@ -31,9 +31,10 @@ cleanup() {
 }
 trap cleanup EXIT
 "$wine" wineboot --init >/dev/null 2>&1 || true
+"$(dirname "$wine")/wineserver" -w
 # The wine server stays up between the runs: each start then pays for the program, not for
 # bringing wine up.
-"$(dirname "$wine")/wineserver" -p
+"$(dirname "$wine")/wineserver" -p || { echo "bench-windows: the wine server did not start" >&2; exit 1; }
 
 median() { sort -g | awk '{v[NR] = $1} END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print m}'; }
 measure() {  # measure NAME EXE: one run

@@ -11,7 +11,7 @@ build=$(cd "$1" && pwd)
 shots=${2:-}
 if [ -z "${KLANGOR_WINE_DESKTOP:-}" ]; then
     export KLANGOR_WINE_DESKTOP=1
-    exec bash "$src/tools/e2e/desktop-session.sh" bash "$0" "$build" "$shots"
+    exec bash "$src/tools/e2e/desktop-session.sh" bash "$here/test.sh" "$build" "$shots"
 fi
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64 || true)
