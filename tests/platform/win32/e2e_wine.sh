@@ -23,7 +23,8 @@ SCRIPT
 chmod +x "$bin_dir/klangor"
 export KLANGOR_BIN=$bin_dir/klangor WINE_LANG=en_GB.UTF-8
 source "$(dirname "$0")/../../e2e/lib.sh"
-trap 'rm -rf "$bin_dir"; e2e_cleanup' EXIT INT TERM
+# lib.sh's cleanup passes on the status it finds: hand it the scenario's, not rm's.
+trap 'status=$?; rm -rf "$bin_dir"; set +e; (exit $status); e2e_cleanup' EXIT INT TERM
 
 registry() { "$wine" reg query 'HKCU\Vostrel\klangor2' 2>/dev/null | tr -d '\r'; }
 registry_value() { registry | awk -v name="$1" '$1 == name {print $3}'; }
