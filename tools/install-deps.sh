@@ -28,6 +28,8 @@ test_packages=(
     desktop-file-utils appstream dpkg-dev file lintian
     # Windows layer: cross compiler, resource compiler, and wine64 to run its console test
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64
+    # make windows / test-windows: the cross Qt's build tool, the setup program, the zip
+    ninja-build nsis zip
 )
 
 list=false

@@ -1,12 +1,12 @@
 // The real operations of a Windows build: Qt where Qt serves every system, the Win32 calls of
-// this folder for power, shell and monitor.
+// this folder for power, shell, monitor, sound and the locale's language.
 
 #include "platform/logging.h"
 #include "platform/null_parts.h"
 #include "platform/platform.h"
-#include "platform/qt/lazy_sound_player.h"
 #include "platform/qt/qt_basics.h"
 #include "platform/qt/qt_settings_store.h"
+#include "platform/win32/system_parts.h"
 #include "platform/win32/win32_monitor.h"
 #include "platform/win32/win32_power.h"
 #include "platform/win32/win32_shell.h"
@@ -44,11 +44,11 @@ Platform makeSystemPlatform() {
     p.clock = std::make_shared<SystemClock>();
     p.sleeper = std::make_shared<ThreadSleeper>();
     p.window = std::make_shared<QtWindowOps>();
-    p.sound = std::make_shared<LazySoundPlayer>(LazySoundPlayer::defaultFolders());
+    p.sound = std::make_shared<Win32SoundPlayer>(Win32Sound(qtHooks(lcSound)));
     p.shell = std::make_shared<Win32Shell>(qtHooks(lcShell));
     p.power = std::make_shared<Win32Power>(qtHooks(lcPower));
     p.monitor = std::make_shared<Win32Monitor>(qtHooks(lcMonitor));
-    p.locale = std::make_shared<QtLocaleInfo>();
+    p.locale = std::make_shared<Win32LocaleInfo>();
     p.settings = std::make_shared<QtSettingsStore>();
     p.files = std::make_shared<QtFileChooser>();
     p.notifier = std::make_shared<NullNotifier>();

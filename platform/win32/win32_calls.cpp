@@ -4,9 +4,12 @@ namespace klangor {
 
 Win32Calls systemWin32Calls() {
     return Win32Calls{
-        &::ShellExecuteW,         &::GetCurrentProcess,     &::OpenProcessToken,
-        &::LookupPrivilegeValueW, &::AdjustTokenPrivileges, &::GetLastError,
-        &::ExitWindowsEx,         &::CloseHandle,           &::SendMessageW,
+        &::ShellExecuteW,         &::GetCurrentProcess,
+        &::OpenProcessToken,      &::LookupPrivilegeValueW,
+        &::AdjustTokenPrivileges, &::GetLastError,
+        &::ExitWindowsEx,         &::CloseHandle,
+        &::SendMessageW,          &::PlaySoundW,
+        &::GetLocaleInfoW,
     };
 }
 

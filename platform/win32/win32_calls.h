@@ -11,6 +11,7 @@
 #endif
 #include <windows.h>
 // after windows.h
+#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <functional>
@@ -28,6 +29,8 @@ struct Win32Calls {
     decltype(&::ExitWindowsEx) exitWindowsEx;
     decltype(&::CloseHandle) closeHandle;
     decltype(&::SendMessageW) sendMessage;
+    decltype(&::PlaySoundW) playSound;
+    decltype(&::GetLocaleInfoW) getLocaleInfo;
 };
 
 /// The system's own functions.

@@ -29,17 +29,18 @@ if ! command -v "$cxx" >/dev/null; then
     exit 1
 fi
 
-# The plain Win32 part only: system_platform.cpp and session.cpp are the Qt side.
+# The plain Win32 part only: system_platform.cpp, system_parts.cpp and session.cpp are the Qt
+# side.
 sources=("$src"/platform/win32/win32_*.cpp)
 flags=(-std=c++20 -Wall -Wextra -Werror -O1 -I"$src" -static)
-libs=(-ladvapi32 -lshell32 -luser32)
+libs=(-ladvapi32 -lshell32 -luser32 -lwinmm)
 exe="$out/test_win32_layer-$mode.exe"
-"$cxx" "${flags[@]}" -o "$exe" "$src/tests/win32/test_win32_layer.cpp" "${sources[@]}" "${libs[@]}"
+"$cxx" "${flags[@]}" -o "$exe" "$src/tests/platform/win32/test_win32_layer.cpp" "${sources[@]}" "${libs[@]}"
 echo "built $exe with $cxx"
 if [ "$mode" = compile ]; then
     if [ ${#qt_includes[@]} -gt 0 ]; then
         # The Linux headers describe a 64-bit Qt: check with the 64-bit compiler.
-        for f in "$src"/platform/win32/system_platform.cpp "$src"/platform/win32/session.cpp; do
+        for f in "$src"/platform/win32/{system_platform,system_parts,session}.cpp; do
             x86_64-w64-mingw32-g++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only -I"$src" \
                 "${qt_includes[@]/#/-isystem}" "$f"
         done

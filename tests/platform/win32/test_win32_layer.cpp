@@ -5,6 +5,7 @@
 #include "platform/win32/win32_monitor.h"
 #include "platform/win32/win32_power.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_sound.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -127,10 +128,44 @@ LRESULT WINAPI fakeSendMessage(HWND to, UINT message, WPARAM w, LPARAM l) {
     return 0;
 }
 
+struct SoundCall {
+    std::wstring name;
+    HMODULE module;
+    DWORD flags;
+};
+std::vector<SoundCall> soundCalls;
+BOOL soundResult = TRUE;
+
+BOOL WINAPI fakePlaySound(LPCWSTR name, HMODULE module, DWORD flags) {
+    soundCalls.push_back({name ? name : L"(null)", module, flags});
+    return soundResult;
+}
+
+// The locale's English language name as the system would give it; the calls are recorded as
+// "locale=<id> item=<item> size=<buffer size>".
+std::wstring localeLanguage = L"Turkish";
+int localeLengthAnswer = -1;  // what the length query answers; -1: the true length
+std::vector<std::string> localeCalls;
+
+int WINAPI fakeGetLocaleInfo(LCID locale, LCTYPE item, LPWSTR buffer, int size) {
+    localeCalls.push_back("locale=" + std::to_string(locale) + " item=" + std::to_string(item) +
+                          " size=" + std::to_string(size));
+    const int needed = static_cast<int>(localeLanguage.size()) + 1;
+    if (size == 0)
+        return localeLengthAnswer >= 0 ? localeLengthAnswer : needed;
+    if (size < needed)
+        return 0;  // the buffer is too small
+    std::copy(localeLanguage.c_str(), localeLanguage.c_str() + needed, buffer);
+    return needed;
+}
+
 Win32Calls fakeCalls() {
-    return Win32Calls{&fakeShellExecute,         &fakeGetCurrentProcess,     &fakeOpenProcessToken,
-                      &fakeLookupPrivilegeValue, &fakeAdjustTokenPrivileges, &fakeGetLastError,
-                      &fakeExitWindowsEx,        &fakeCloseHandle,           &fakeSendMessage};
+    return Win32Calls{&fakeShellExecute,          &fakeGetCurrentProcess,
+                      &fakeOpenProcessToken,      &fakeLookupPrivilegeValue,
+                      &fakeAdjustTokenPrivileges, &fakeGetLastError,
+                      &fakeExitWindowsEx,         &fakeCloseHandle,
+                      &fakeSendMessage,           &fakePlaySound,
+                      &fakeGetLocaleInfo};
 }
 
 void reset() {
@@ -141,6 +176,11 @@ void reset() {
     failAt.clear();
     lastError = 0;
     exitResult = TRUE;
+    soundCalls.clear();
+    soundResult = TRUE;
+    localeLanguage = L"Turkish";
+    localeLengthAnswer = -1;
+    localeCalls.clear();
 }
 
 struct Outcome {
@@ -366,6 +406,81 @@ void doneGoesThroughPost() {
     CHECK(out.calls == 1 && out.ok);
 }
 
+void soundByResourceName() {
+    const HMODULE module = reinterpret_cast<HMODULE>(std::intptr_t{0x400000});
+    const struct {
+        const char* name;
+        const wchar_t* resource;
+    } rows[] = {{"cock1", L"COCK1"},
+                {"Cock2", L"COCK2"},
+                {"NOTIFY", L"NOTIFY"},
+                {"wbegin", L"WBEGIN"},
+                {"wEnD", L"WEND"}};
+    for (const auto& row : rows) {
+        reset();
+        std::vector<std::string> logged;
+        Win32Hooks hooks;
+        hooks.log = [&](const std::string& m) { logged.push_back(m); };
+        Win32Sound sound(hooks, fakeCalls(), module);
+        CHECK(sound.play(row.name));
+        CHECK(soundCalls.size() == 1);
+        if (soundCalls.size() == 1) {
+            CHECK(soundCalls[0].name == row.resource);
+            CHECK(soundCalls[0].module == module);
+            CHECK(soundCalls[0].flags == 0x00040005);  // resource, asynchronous
+        }
+        CHECK(logged.empty());
+    }
+}
+
+void soundRefusals() {
+    // Names that are no recording never reach the system (which would play its default sound
+    // for an unknown name); a refusal by the system is logged.
+    for (const char* name : {"", "cock", "cock12", "SystemAsterisk", "..\\cock1", "ńotify"}) {
+        reset();
+        std::vector<std::string> logged;
+        Win32Hooks hooks;
+        hooks.log = [&](const std::string& m) { logged.push_back(m); };
+        CHECK(!Win32Sound(hooks, fakeCalls(), nullptr).play(name));
+        CHECK(soundCalls.empty());
+        CHECK(logged.size() == 1);
+    }
+    reset();
+    soundResult = FALSE;
+    std::vector<std::string> logged;
+    Win32Hooks hooks;
+    hooks.log = [&](const std::string& m) { logged.push_back(m); };
+    CHECK(!Win32Sound(hooks, fakeCalls(), nullptr).play("notify"));
+    CHECK(soundCalls.size() == 1);
+    CHECK(logged.size() == 1 && logged[0].find("NOTIFY") != std::string::npos);
+    // Without a log hook a refusal is silent, not a crash.
+    CHECK(!Win32Sound({}, fakeCalls(), nullptr).play("nothing"));
+}
+
+void localeLanguageName() {
+    reset();
+    CHECK(userLocaleLanguage(fakeCalls()) == L"Turkish");
+    // The user's default locale, its English language name: first the length, then the text.
+    CHECK(localeCalls.size() == 2);
+    if (localeCalls.size() == 2) {
+        CHECK(localeCalls[0] == "locale=1024 item=4097 size=0");
+        CHECK(localeCalls[1] == "locale=1024 item=4097 size=8");
+    }
+    reset();
+    localeLanguage = L"Türkçe (Türkiye)";
+    CHECK(userLocaleLanguage(fakeCalls()) == L"Türkçe (Türkiye)");
+    // No answer, or a length the text then does not fit: nothing, never a read past the buffer.
+    reset();
+    localeLengthAnswer = 0;
+    CHECK(userLocaleLanguage(fakeCalls()).empty());
+    CHECK(localeCalls.size() == 1);
+    reset();
+    localeLengthAnswer = 3;
+    CHECK(userLocaleLanguage(fakeCalls()).empty());
+    // The system's own answer under wine: some language.
+    CHECK(!userLocaleLanguage().empty());
+}
+
 }  // namespace
 
 int main() {
@@ -376,6 +491,9 @@ int main() {
     shellOpen();
     monitorOff();
     doneGoesThroughPost();
+    soundByResourceName();
+    soundRefusals();
+    localeLanguageName();
     if (failures) {
         std::printf("win32 layer: %d of %d checks failed\n", failures, checks);
         return 1;
