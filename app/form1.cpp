@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QStyleHints>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -181,7 +182,18 @@ void TForm1::lookOfQuickDelayPanel() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show) {
+    if (placing_ && ((watched == this && event->type() == QEvent::Move) ||
+                     (watched == windowHandle() && event->type() == QEvent::Expose))) {
+        // An X11 window has no frame until the window manager maps it, so the window was centred
+        // without one; the frame is known by the time the window shows (or moves): centre that.
+        const QMargins frame = frameMargins();
+        if (frame != placedWithFrame_)
+            placeOnScreen();
+        if (!frame.isNull()) {
+            placing_ = false;
+            windowHandle()->removeEventFilter(this);
+        }
+    } else if (event->type() == QEvent::Show) {
         if (watched == ui.Panel2)
             lookOfQuickDelayPanel();
         else if (watched == ui.TabSheet2)
@@ -225,8 +237,25 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shown_) {
         shown_ = true;
+        // Placed once, as it opens: restoring it after an alarm leaves it where it is.
+        placing_ = true;
+        placeOnScreen();
+        if (QWindow* handle = windowHandle())
+            handle->installEventFilter(this);
         FormShow();
     }
+}
+
+QMargins TForm1::frameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+void TForm1::placeOnScreen() {
+    placedWithFrame_ = frameMargins();
+    platform_.window->placeCentred(this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -264,6 +293,7 @@ void TForm1::FormKeyDown(int key) {
 }
 
 void TForm1::FormMouseDown(QWidget* /*sender*/) {
+    placing_ = false;  // where the user puts the window, it stays
     platform_.window->startDrag(this);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "ui_form1.h"
 
+#include <QMargins>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
@@ -101,6 +102,8 @@ private:
     // Parts of the look that take time to prepare (a font's first use) and belong to controls
     // that start hidden: done when those controls are first shown, not while the window opens.
     void lookOfQuickDelayPanel();
+    void placeOnScreen();
+    QMargins frameMargins() const;
 
     friend struct TForm1Access;  // tests reach the controls and the concerns through this
 
@@ -117,6 +120,10 @@ private:
     std::unique_ptr<klangor::SettingsBinding> settings_;
     bool shown_ = false;
     bool closed_ = false;
+    // From the first show until the window manager has put its frame around the window: the
+    // frame the window was centred with. A frame that turns out different centres it again.
+    bool placing_ = false;
+    QMargins placedWithFrame_;
     // A left press on a drag handle: the window moves once the pointer has left this point.
     QPointer<QWidget> dragFrom_;
     QPoint dragPressAt_;

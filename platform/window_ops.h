@@ -16,6 +16,9 @@ public:
     virtual void restoreAndRaise(QWidget* window) = 0;
     /// Lets the window follow the mouse as if its title bar had been grabbed.
     virtual void startDrag(QWidget* window) = 0;
+    /// Moves the window, frame included as far as it is known, to the middle of the free area
+    /// of the screen under the mouse pointer (or of the primary screen).
+    virtual void placeCentred(QWidget* window) = 0;
 };
 
 }  // namespace klangor

@@ -1,9 +1,12 @@
 #include "platform/qt/qt_basics.h"
 #include "platform/logging.h"
+#include "platform/qt/window_placement.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QLocale>
+#include <QScreen>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
@@ -42,6 +45,20 @@ void QtWindowOps::startDrag(QWidget* window) {
     QWindow* handle = window->windowHandle();
     if (!handle || !handle->startSystemMove())
         qCWarning(lcWindow) << "the window manager did not start a window move";
+}
+
+void QtWindowOps::placeCentred(QWidget* window) {
+    // The screen the user is working on is the one with the pointer.
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        qCWarning(lcWindow) << "no screen to place the window on";
+        return;
+    }
+    // A top-level widget's position is that of its frame; before the window manager has framed
+    // the window the frame is the window itself.
+    window->move(centredFramePosition(screen->availableGeometry(), window->frameGeometry().size()));
 }
 
 QString QtLocaleInfo::languageName() const {
