@@ -22,6 +22,8 @@ class QuickDelay;
 class Repeater;
 class SettingsBinding;
 class Sounds;
+class StatusLineRoom;
+class TimeFieldRoom;
 }  // namespace klangor
 
 /// The main window: the hall of the program. It owns the controls of form1.ui and the screen-off
@@ -103,6 +105,7 @@ private:
     // that start hidden: done when those controls are first shown, not while the window opens.
     void lookOfQuickDelayPanel();
     void placeOnScreen();
+    void fitTimes();
     QMargins frameMargins() const;
 
     friend struct TForm1Access;  // tests reach the controls and the concerns through this
@@ -118,6 +121,8 @@ private:
     klangor::Repeater* repeater_ = nullptr;
     klangor::InterfaceLanguage* language_ = nullptr;
     std::unique_ptr<klangor::SettingsBinding> settings_;
+    std::unique_ptr<klangor::TimeFieldRoom> timeFieldRoom_;
+    std::unique_ptr<klangor::StatusLineRoom> statusLineRoom_;
     bool shown_ = false;
     bool closed_ = false;
     // From the first show until the window manager has put its frame around the window: the
