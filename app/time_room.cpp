@@ -75,8 +75,13 @@ std::optional<std::vector<QRect>> placeOnLine(const std::vector<QRect>& designed
 }
 
 StatusLineRoom::StatusLineRoom(std::vector<Piece> pieces) : pieces_(std::move(pieces)) {
-    for (const Piece& p : pieces_)
+    for (const Piece& p : pieces_) {
         designed_.push_back({p.label->geometry(), p.label->font()});
+        // A value stays next to its caption also when it is written right to left (Arabic
+        // digits and letters), which would otherwise align it with the caption after it.
+        if (p.shows != Shows::Caption)
+            p.label->setAlignment(p.label->alignment() | Qt::AlignAbsolute);
+    }
 }
 
 void StatusLineRoom::fit() {
