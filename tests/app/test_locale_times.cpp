@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/form1.h"
+#include "app/time_room.h"
 #include "fakes/fake_platform.h"
 #include "fakes/form_access.h"
 #include "lang/format.h"
@@ -113,6 +114,39 @@ private slots:
     // The look the program starts with: its theme draws the time field's frame and arrows.
     void initTestCase() { klangor::setUpApplication(); }
     void cleanup() { QLocale::setDefault(QLocale::system()); }
+
+    // The status line's arithmetic: designed places kept where the texts fit, the rest pushed
+    // right by the one that does not, and no answer when the line runs past its end.
+    void placeOnLine_data() {
+        QTest::addColumn<QList<int>>("needed");
+        QTest::addColumn<int>("lineEnd");
+        QTest::addColumn<QList<int>>("xs");  // empty: does not fit
+        QTest::addColumn<QList<int>>("widths");
+        // Designed: 5+30, 40+50, 100+60; gap 3.
+        QTest::newRow("all fit") << QList<int>{20, 45, 50} << 160 << QList<int>{5, 40, 100}
+                                 << QList<int>{30, 50, 60};
+        QTest::newRow("first pushes the rest")
+            << QList<int>{50, 60, 40} << 170 << QList<int>{5, 58, 121} << QList<int>{50, 60, 49};
+        QTest::newRow("last kept within the line")
+            << QList<int>{20, 45, 40} << 150 << QList<int>{5, 40, 100} << QList<int>{30, 50, 50};
+        QTest::newRow("runs past the end")
+            << QList<int>{50, 60, 40} << 160 << QList<int>{} << QList<int>{};
+    }
+    void placeOnLine() {
+        QFETCH(QList<int>, needed);
+        QFETCH(int, lineEnd);
+        QFETCH(QList<int>, xs);
+        QFETCH(QList<int>, widths);
+        const std::vector<QRect> designed{{5, 7, 30, 18}, {40, 7, 50, 18}, {100, 7, 60, 18}};
+        const auto places =
+            klangor::placeOnLine(designed, {needed.begin(), needed.end()}, 3, lineEnd);
+        QCOMPARE(places.has_value(), !xs.isEmpty());
+        for (qsizetype i = 0; i < xs.size(); ++i) {
+            QCOMPARE((*places)[i].x(), xs[i]);
+            QCOMPARE((*places)[i].width(), widths[i]);
+            QCOMPARE((*places)[i].y(), 7);
+        }
+    }
 
     void everyTimeWhole_data() {
         QTest::addColumn<QString>("locale");
