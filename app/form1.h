@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "ui_form1.h"
 
+#include <QElapsedTimer>
 #include <QMargins>
 #include <QPoint>
 #include <QPointer>
@@ -12,6 +13,7 @@
 
 class QAction;
 class QPushButton;
+class QTimer;
 class TForm4;
 
 namespace klangor {
@@ -105,6 +107,8 @@ private:
     // that start hidden: done when those controls are first shown, not while the window opens.
     void lookOfQuickDelayPanel();
     void placeOnScreen();
+    void settlePlace();
+    void endPlacing();
     void fitTimes();
     QMargins frameMargins() const;
 
@@ -129,6 +133,8 @@ private:
     // frame the window was centred with. A frame that turns out different centres it again.
     bool placing_ = false;
     QMargins placedWithFrame_;
+    QTimer* frameWatch_ = nullptr;
+    QElapsedTimer frameWatchEnd_;
     // A left press on a drag handle: the window moves once the pointer has left this point.
     QPointer<QWidget> dragFrom_;
     QPoint dragPressAt_;

@@ -56,9 +56,15 @@ void QtWindowOps::placeCentred(QWidget* window) {
         qCWarning(lcWindow) << "no screen to place the window on";
         return;
     }
-    // A top-level widget's position is that of its frame; before the window manager has framed
-    // the window the frame is the window itself.
-    window->move(centredFramePosition(screen->availableGeometry(), window->frameGeometry().size()));
+    // The frame as the window system knows it now (before the window manager has framed the
+    // window: the window itself), and its position set directly.
+    const QWindow* handle = window->windowHandle();
+    const QSize frame = handle ? handle->frameGeometry().size() : window->frameGeometry().size();
+    const QPoint at = centredFramePosition(screen->availableGeometry(), frame);
+    if (QWindow* h = window->windowHandle())
+        h->setFramePosition(at);
+    else
+        window->move(at);
 }
 
 QString QtLocaleInfo::languageName() const {

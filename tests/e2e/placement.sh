@@ -58,6 +58,7 @@ if $bare; then
     sleep 2
 else
     activate "$WIN"
+    wait_until 10 "the window to take the focus" is_active "$WIN"
     set_alarm_in 3
     key F5
     wait_until 10 "the window to minimise after F5" is_minimised "$WIN"
