@@ -18,8 +18,6 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QStyleHints>
-#include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -41,10 +39,6 @@ void setPixelFont(QWidget* w, int px, bool bold = false, bool italic = false,
     f.setItalic(italic);
     w->setFont(f);
 }
-
-// How often and how long the window looks for the frame the window manager puts around it.
-constexpr int kFrameWatchMs = 50;
-constexpr int kFrameWaitMs = 3000;
 
 constexpr Qt::WindowFlags kWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -211,10 +205,7 @@ void TForm1::lookOfQuickDelayPanel() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (placing_ && ((watched == this && event->type() == QEvent::Move) ||
-                     (watched == windowHandle() && event->type() == QEvent::Expose))) {
-        settlePlace();
-    } else if (event->type() == QEvent::Show) {
+    if (event->type() == QEvent::Show) {
         if (watched == ui.Panel2)
             lookOfQuickDelayPanel();
         else if (watched == ui.TabSheet2)
@@ -259,49 +250,9 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!shown_) {
         shown_ = true;
         // Placed once, as it opens: restoring it after an alarm leaves it where it is.
-        placing_ = true;
-        placeOnScreen();
-        if (QWindow* handle = windowHandle())
-            handle->installEventFilter(this);
-        // The window manager's frame comes with no event of its own: look for it a few times.
-        frameWatch_ = new QTimer(this);
-        frameWatch_->setInterval(kFrameWatchMs);
-        connect(frameWatch_, &QTimer::timeout, this, &TForm1::settlePlace);
-        frameWatch_->start();
-        frameWatchEnd_.start();
+        platform_.window->placeCentred(this);
         FormShow();
     }
-}
-
-QMargins TForm1::frameMargins() const {
-    // Asked of the window system each time: the widget's own copy is only renewed when it moves.
-    const QWindow* handle = windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
-}
-
-// An X11 window has no frame until the window manager maps it, so the window was centred without
-// one. Once the frame is known, the frame is centred; without a window manager none ever comes.
-void TForm1::settlePlace() {
-    if (!placing_)
-        return;
-    const QMargins frame = frameMargins();
-    if (frame != placedWithFrame_)
-        placeOnScreen();
-    if (!frame.isNull() || frameWatchEnd_.hasExpired(kFrameWaitMs))
-        endPlacing();
-}
-
-void TForm1::endPlacing() {
-    placing_ = false;
-    if (QWindow* handle = windowHandle())
-        handle->removeEventFilter(this);
-    if (frameWatch_)
-        frameWatch_->stop();
-}
-
-void TForm1::placeOnScreen() {
-    placedWithFrame_ = frameMargins();
-    platform_.window->placeCentred(this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -339,7 +290,6 @@ void TForm1::FormKeyDown(int key) {
 }
 
 void TForm1::FormMouseDown(QWidget* /*sender*/) {
-    endPlacing();  // where the user puts the window, it stays
     platform_.window->startDrag(this);
 }
 

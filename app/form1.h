@@ -3,8 +3,6 @@
 #include "platform/platform.h"
 #include "ui_form1.h"
 
-#include <QElapsedTimer>
-#include <QMargins>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
@@ -13,7 +11,6 @@
 
 class QAction;
 class QPushButton;
-class QTimer;
 class TForm4;
 
 namespace klangor {
@@ -106,11 +103,7 @@ private:
     // Parts of the look that take time to prepare (a font's first use) and belong to controls
     // that start hidden: done when those controls are first shown, not while the window opens.
     void lookOfQuickDelayPanel();
-    void placeOnScreen();
-    void settlePlace();
-    void endPlacing();
     void fitTimes();
-    QMargins frameMargins() const;
 
     friend struct TForm1Access;  // tests reach the controls and the concerns through this
 
@@ -129,12 +122,6 @@ private:
     std::unique_ptr<klangor::StatusLineRoom> statusLineRoom_;
     bool shown_ = false;
     bool closed_ = false;
-    // From the first show until the window manager has put its frame around the window: the
-    // frame the window was centred with. A frame that turns out different centres it again.
-    bool placing_ = false;
-    QMargins placedWithFrame_;
-    QTimer* frameWatch_ = nullptr;
-    QElapsedTimer frameWatchEnd_;
     // A left press on a drag handle: the window moves once the pointer has left this point.
     QPointer<QWidget> dragFrom_;
     QPoint dragPressAt_;
