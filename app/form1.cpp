@@ -6,6 +6,7 @@
 #include "app/build_config.h"
 #include "app/glyphs.h"
 #include "app/theme.h"
+#include "app/time_room.h"
 #include "lang/interface_language.h"
 #include "repeater/form4.h"
 #include "repeater/repeater.h"
@@ -57,6 +58,7 @@ TForm1::TForm1(klangor::Platform platform, QWidget* parent)
     form4_ = std::make_unique<TForm4>(platform_, font().family());
     setUpConcerns();
     setUpKeys();
+    fitTimes();
 }
 
 TForm1::~TForm1() = default;
@@ -168,6 +170,11 @@ void TForm1::setUpConcerns() {
                               this);
     connect(ui.lnlLang, &ClickPanel::clicked, this, &TForm1::lnlLangClick);
     connect(language_, &InterfaceLanguage::changed, alarm_, &AlarmCycle::setLanguage);
+    // The status captions change with the language; the line is laid out again around them.
+    connect(language_, &InterfaceLanguage::changed, this, [this] {
+        if (statusLineRoom_)
+            statusLineRoom_->fit();
+    });
     settings_ = std::make_unique<SettingsBinding>(platform_.settings, this);
 }
 
@@ -196,6 +203,23 @@ void TForm1::setUpKeys() {
                                                     {ui.Label16, ui.sxMinutes2}};
     for (const auto& [label, control] : buddies)
         label->setBuddy(control);
+}
+
+// Room for the times in the user's long time format, which in some locales is much wider than
+// the "00:00:00" the form was drawn for.
+void TForm1::fitTimes() {
+    using Room = klangor::StatusLineRoom;
+    timeFieldRoom_ = std::make_unique<klangor::TimeFieldRoom>(ui.wwDBDateTimePicker1, ui.BitBtn1,
+                                                              ui.Button1->x());
+    statusLineRoom_ =
+        std::make_unique<Room>(std::vector<Room::Piece>{{ui.Label5, Room::Shows::Caption},
+                                                        {ui.lblStart, Room::Shows::LongTime},
+                                                        {ui.Label6, Room::Shows::Caption},
+                                                        {ui.lblEnd, Room::Shows::LongTime},
+                                                        {ui.Label7, Room::Shows::Caption},
+                                                        {ui.lblx, Room::Shows::Counter}});
+    timeFieldRoom_->fit();
+    statusLineRoom_->fit();
 }
 
 void TForm1::lookOfQuickDelayPanel() {
@@ -249,6 +273,8 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shown_) {
         shown_ = true;
+        // Placed once, as it opens: restoring it after an alarm leaves it where it is.
+        platform_.window->placeCentred(this);
         FormShow();
     }
 }

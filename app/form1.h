@@ -21,6 +21,8 @@ class QuickDelay;
 class Repeater;
 class SettingsBinding;
 class Sounds;
+class StatusLineRoom;
+class TimeFieldRoom;
 }  // namespace klangor
 
 /// The main window: the hall of the program. It owns the controls of form1.ui and the screen-off
@@ -102,6 +104,7 @@ private:
     // Parts of the look that take time to prepare (a font's first use) and belong to controls
     // that start hidden: done when those controls are first shown, not while the window opens.
     void lookOfQuickDelayPanel();
+    void fitTimes();
 
     friend struct TForm1Access;  // tests reach the controls and the concerns through this
 
@@ -116,6 +119,8 @@ private:
     klangor::Repeater* repeater_ = nullptr;
     klangor::InterfaceLanguage* language_ = nullptr;
     std::unique_ptr<klangor::SettingsBinding> settings_;
+    std::unique_ptr<klangor::TimeFieldRoom> timeFieldRoom_;
+    std::unique_ptr<klangor::StatusLineRoom> statusLineRoom_;
     bool shown_ = false;
     bool closed_ = false;
     // A left press on a drag handle: the window moves once the pointer has left this point.

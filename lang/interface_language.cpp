@@ -42,10 +42,6 @@ constexpr const char* kAutoSizeLabels[] = {"Label1",  "Label2",  "Label11", "Lab
                                            "Label6",  "Label7",  "Label13", "Label14", "Label18",
                                            "Label19", "Label15", "Label16"};
 
-// The bold status captions and the values they stand before.
-constexpr const char* kStatusCaptions[][2] = {
-    {"Label5", "lblStart"}, {"Label6", "lblEnd"}, {"Label7", "lblx"}};
-
 // Rebuilds a list with new entries; its selected position stays (no selection stays none).
 void refill(QComboBox* list, const QStringList& entries, bool keepIndex) {
     const QSignalBlocker quiet(list);
@@ -143,35 +139,11 @@ void InterfaceLanguage::SetLanguage() {
     for (const char* name : kAutoSizeLabels)
         if (auto* label = ui_.mainWindow->findChild<QLabel*>(QString::fromLatin1(name)))
             label->adjustSize();
-    fitStatusCaptions();
     if (auto* page = ui_.mainWindow->findChild<QWidget*>(QStringLiteral("TabSheet2"));
         page && page->isVisible())
         fitRepeaterNote();  // otherwise when the page is shown
     lang::QtTranslations::apply(language);
     emit changed(language);
-}
-
-// The bold status captions end just before their values. Where the installed font is wider than
-// the one the form was drawn with ("Bitiş:"), the caption is set a little tighter instead of
-// running into its value.
-void InterfaceLanguage::fitStatusCaptions() {
-    for (const auto& [captionName, valueName] : kStatusCaptions) {
-        auto* caption = ui_.mainWindow->findChild<QLabel*>(QString::fromLatin1(captionName));
-        auto* value = ui_.mainWindow->findChild<QLabel*>(QString::fromLatin1(valueName));
-        if (!caption || !value)
-            continue;
-        QFont f = caption->font();
-        f.setLetterSpacing(QFont::AbsoluteSpacing, 0);
-        caption->setFont(f);
-        caption->adjustSize();
-        constexpr int kGap = 3;  // pixels between a caption and its value
-        const int over = caption->x() + caption->width() + kGap - value->x();
-        if (over > 0 && caption->text().size() > 1) {
-            f.setLetterSpacing(QFont::AbsoluteSpacing, -qreal(over) / (caption->text().size() - 1));
-            caption->setFont(f);
-            caption->adjustSize();
-        }
-    }
 }
 
 // The English note under the repeater's settings is longer than its Turkish original: its band

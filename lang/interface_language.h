@@ -54,7 +54,6 @@ signals:
 private:
     QWidget* findTarget(const QString& target) const;
     void setCaption(QWidget* w, const QString& text);
-    void fitStatusCaptions();
 
     Platform platform_;
     LanguageControls ui_;

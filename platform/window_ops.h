@@ -17,6 +17,10 @@ public:
     virtual void restoreAndRaise(QWidget* window) = 0;
     /// Lets the window follow the mouse as if its title bar had been grabbed.
     virtual void startDrag(QWidget* window) = 0;
+    /// Moves the window, frame included, to the middle of the free area of the screen under the
+    /// mouse pointer (or of the primary screen). Called as the window first shows; a frame the
+    /// window manager adds a moment later is centred too.
+    virtual void placeCentred(QWidget* window) = 0;
 };
 
 }  // namespace klangor

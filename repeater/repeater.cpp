@@ -54,8 +54,12 @@ void Repeater::repeater_startClick() {
     repear_end->setInterval(SpinValue(ui_.secondDelay) * 60000);
     repeater->start();
     ui_.status->setText(ui_.status->toolTip());
-    ui_.begin->setText(ui_.begin->toolTip() + LongTimeText(now.time()) + QStringLiteral(" >>> ") +
-                       firstWarning);
+    // A time written right to left (Arabic) is isolated: otherwise the arrow and the planned
+    // time join its run and the line reads backwards.
+    QString started = LongTimeText(now.time());
+    if (QLocale().textDirection() == Qt::RightToLeft)
+        started = QChar(0x2068) + started + QChar(0x2069);  // first strong isolate ... pop
+    ui_.begin->setText(ui_.begin->toolTip() + started + QStringLiteral(" >>> ") + firstWarning);
     ui_.end->clear();
     ui_.last->clear();
     platform_.window->minimize(ui_.window);

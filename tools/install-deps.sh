@@ -6,8 +6,9 @@
 #                                 the Windows layer need (make test, make build)
 #   tools/install-deps.sh --list run|test    prints the set, one package a line
 #
-# Idempotent and quiet when everything is already there. Run as a normal user, it installs
-# nothing and prints the one apt-get line that would.
+# `test` also generates the locales the tests show the window in. Idempotent and quiet when
+# everything is already there. Run as a normal user, it installs nothing and prints the one
+# apt-get line that would.
 set -euo pipefail
 
 run_packages=(
@@ -23,7 +24,10 @@ test_packages=(
     # development tools
     clang-format qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     # end-to-end tests: display, window manager, sound server, buses
-    xvfb xauth openbox xdotool x11-utils pulseaudio pulseaudio-utils sox imagemagick dbus dbus-daemon
+    xvfb xauth openbox xdotool x11-utils x11-xserver-utils pulseaudio pulseaudio-utils sox imagemagick
+    dbus dbus-daemon
+    # the window in other locales: the locales themselves and a Japanese font
+    locales fonts-vlgothic
     # packaging and validation
     desktop-file-utils appstream dpkg-dev file lintian
     # Windows layer: cross compiler, resource compiler, and wine64 to run its console test
@@ -32,14 +36,17 @@ test_packages=(
     ninja-build nsis zip
 )
 
+# The locales the tests show the window in (12-hour, right-to-left, CJK and 24-hour formats).
+test_locales=(en_US.UTF-8 en_GB.UTF-8 tr_TR.UTF-8 de_DE.UTF-8 ja_JP.UTF-8 ar_EG.UTF-8)
+
 list=false
 if [ "${1:-}" = --list ]; then
     list=true
     shift
 fi
 case "${1:-test}" in
-    run) packages=("${run_packages[@]}") ;;
-    test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+    run) packages=("${run_packages[@]}") locales=() ;;
+    test) packages=("${run_packages[@]}" "${test_packages[@]}") locales=("${test_locales[@]}") ;;
     *) echo "usage: $0 [--list] run|test" >&2; exit 2 ;;
 esac
 if $list; then
@@ -53,14 +60,38 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# "en_US.UTF-8" is listed by `locale -a` as "en_US.utf8".
+missing_locales=()
+available_locales=$(locale -a 2>/dev/null || true)
+for l in "${locales[@]}"; do
+    grep -qxi "${l%.UTF-8}.utf8" <<<"$available_locales" || missing_locales+=("$l")
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_locales[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing Debian packages; install them with:" >&2
-    echo "sudo apt-get install --no-install-recommends ${missing[*]}" >&2
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Missing Debian packages; install them with:" >&2
+        echo "sudo apt-get install --no-install-recommends ${missing[*]}" >&2
+    fi
+    if [ ${#missing_locales[@]} -gt 0 ]; then
+        echo "Missing locales (${missing_locales[*]}): enable them in /etc/locale.gen and run" \
+            "sudo locale-gen" >&2
+    fi
     exit 1
 fi
-echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if [ ${#missing_locales[@]} -gt 0 ]; then
+    echo "Generating locales: ${missing_locales[*]}"
+    touch /etc/locale.gen
+    for l in "${missing_locales[@]}"; do
+        # Enable a commented-out line, or add the locale when the file does not list it.
+        sed -i "s/^# *\(${l//./\\.} UTF-8\)\$/\1/" /etc/locale.gen
+        grep -qx "$l UTF-8" /etc/locale.gen || echo "$l UTF-8" >>/etc/locale.gen
+    done
+    locale-gen >/dev/null
+fi

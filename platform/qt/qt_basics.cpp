@@ -1,9 +1,13 @@
 #include "platform/qt/qt_basics.h"
 #include "platform/logging.h"
+#include "platform/qt/window_placement.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLocale>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -93,6 +97,105 @@ void QtWindowOps::startDrag(QWidget* window) {
     QWindow* handle = window->windowHandle();
     if (!handle || !handle->startSystemMove())
         qCWarning(lcWindow) << "the window manager did not start a window move";
+}
+
+namespace {
+
+// How often and how long a window that was just placed looks for its frame.
+constexpr int kFrameWatchMs = 50;
+constexpr int kFrameWaitMs = 3000;
+
+// Moves the window's frame to the middle of the free area of the screen with the pointer (or
+// the primary screen), by what the window system knows of the frame now.
+void centre(QWidget* window) {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        qCWarning(lcWindow) << "no screen to place the window on";
+        return;
+    }
+    QWindow* handle = window->windowHandle();
+    if (!handle) {
+        window->move(centredFramePosition(screen->availableGeometry(), window->size()));
+        return;
+    }
+    handle->setFramePosition(
+        centredFramePosition(screen->availableGeometry(), handle->frameGeometry().size()));
+}
+
+// An X11 window has no frame until the window manager has mapped it, so it is first centred
+// without one. The frame comes with no event of its own (when it is put around the window where
+// it stands, nothing moves): this looks for it as the window is exposed or moved and every 50 ms,
+// centres the frame once it is known, and ends; without a window manager, after 3 s.
+class FrameWatch final : public QObject {
+public:
+    explicit FrameWatch(QWidget* window) : QObject(window), window_(window) {
+        placedWith_ = margins();
+        centre(window_);
+        window_->installEventFilter(this);
+        if (QWindow* handle = window_->windowHandle())
+            handle->installEventFilter(this);
+        timer_.setInterval(kFrameWatchMs);
+        connect(&timer_, &QTimer::timeout, this, &FrameWatch::look);
+        timer_.start();
+        since_.start();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Expose)
+            QMetaObject::invokeMethod(this, &FrameWatch::look, Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QMargins margins() const {
+        // Asked of the window system: the widget's own copy is renewed only when it moves.
+        const QWindow* handle = window_->windowHandle();
+        return handle ? handle->frameMargins() : QMargins();
+    }
+
+    // While the window manager builds its frame Qt may measure it half made (openbox's starts
+    // as 1 x 1, giving margins below zero): such a frame is not the one to centre.
+    static bool plausible(const QMargins& m) {
+        return m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0;
+    }
+
+    void look() {
+        if (done_)
+            return;
+        const QMargins frame = margins();
+        if (!plausible(frame)) {
+            if (since_.hasExpired(kFrameWaitMs))
+                stop();
+            return;
+        }
+        if (frame != placedWith_) {
+            placedWith_ = frame;
+            centre(window_);
+        }
+        if (!frame.isNull() || since_.hasExpired(kFrameWaitMs))
+            stop();
+    }
+
+    void stop() {
+        done_ = true;
+        timer_.stop();
+        deleteLater();
+    }
+
+    QWidget* window_;
+    QMargins placedWith_;
+    QTimer timer_;
+    QElapsedTimer since_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+void QtWindowOps::placeCentred(QWidget* window) {
+    new FrameWatch(window);  // a child of the window; it ends itself
 }
 
 QString QtLocaleInfo::languageName() const {

@@ -26,6 +26,7 @@ public:
     bool isMinimized(const QWidget* window) const override;
     void restoreAndRaise(QWidget* window) override;
     void startDrag(QWidget* window) override;
+    void placeCentred(QWidget* window) override;
 };
 
 class QtLocaleInfo final : public LocaleInfo {

@@ -69,6 +69,28 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), ctl(form).wwDBDateTimePicker1);
     }
 
+    // The window is centred as it first opens and at no other time: an alarm that minimises and
+    // restores it, or hiding and showing it again, leaves it where the user put it.
+    void placedOnceAtFirstShow() {
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        QCOMPARE(fakes.window->placements, 0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(fakes.window->placements, 1);
+        ctl(form).wwDBDateTimePicker1->setTime(fakes.clock->now().time().addSecs(1));
+        form.Button1Click();
+        fakes.clock->advanceMs(1000);
+        form.Timer1Timer();
+        QCOMPARE(fakes.window->minimizes, 1);
+        QCOMPARE(fakes.window->restores, 1);
+        form.hide();
+        form.show();
+        form.showMinimized();
+        form.showNormal();
+        QCOMPARE(fakes.window->placements, 1);
+    }
+
     void dragHandles_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("drags");

@@ -5,6 +5,9 @@
 #
 #   tools/e2e/desktop-session.sh COMMAND [ARGS...]
 #
+# With KLANGOR_E2E_WM=none the X server stays bare: no window manager places, frames or focuses
+# the windows, and a program gets exactly what it asks the X server for.
+#
 # The command sees DISPLAY, PULSE_SERVER, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR, a fresh
 # XDG_CONFIG_HOME, and KLANGOR_SINK_MONITOR (the source that records what the sink plays).
 set -euo pipefail
@@ -64,11 +67,11 @@ if [ -f "$openbox_rc" ]; then
         "$openbox_rc" >"$work/openbox-rc.xml"
     openbox_args+=(--config-file "$work/openbox-rc.xml")
 fi
-openbox "${openbox_args[@]}" >"$work/openbox.log" 2>&1 &
-pids+=($!)
+wm=${KLANGOR_E2E_WM:-openbox}
+[ "$wm" = none ] || { openbox "${openbox_args[@]}" >"$work/openbox.log" 2>&1 & pids+=($!); }
 # A busy machine may take seconds to bring the window manager up: wait for it, generously.
-for _ in $(seq 600); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
+[ "$wm" = none ] || for _ in $(seq 600); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+[ "$wm" = none ] || xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
     || {
         echo "openbox did not start on $DISPLAY (Xvfb $(kill -0 "$xvfb" 2>/dev/null && echo running || echo gone))" >&2
         cat "$work/openbox.log" "$work/xvfb.log" >&2
