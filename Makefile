@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Klangor: `make run` builds and starts the program, `make test` builds and runs every test.
 # Each target installs the Debian packages it needs first (tools/install-deps.sh): `make run`
 # only what building and running the program need, the others everything.

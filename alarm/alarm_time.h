@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Time arithmetic of the alarm, kept apart from the window so that it can be checked on its own.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiler warnings, set per target and per compiler rather than for the whole directory tree.
 # KLANGOR_WERROR turns every warning into an error (CI builds with it: the build is kept at zero
 # warnings).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How the interface writes and reads its values: times of day, two-digit counters, spin boxes and

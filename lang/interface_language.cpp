@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lang/interface_language.h"
 
 #include "lang/qt_translations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The interface texts of both windows in both languages, as data. SetLanguage applies one column;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's logging categories, each declared once. Enable them with QT_LOGGING_RULES, e.g.

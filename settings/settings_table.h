@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The eight values kept between runs, each declared once: the loader and the saver both walk

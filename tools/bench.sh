@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the whole program on a private desktop (Xvfb, openbox, a PulseAudio null sink) beside
 # a minimal Qt Widgets window measured in the same run, and prints a table with the ratios.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a C++ file of the repository is not formatted by clang-format (.clang-format).
 # C++ only: CMake and shell files are never run through clang-format.
 set -euo pipefail

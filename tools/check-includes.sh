@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the direction of the dependencies between the program's folders: no file outside app/
 # includes the main window (app/form1.h), and the graph of includes between the top folders
 # (app, alarm, repeater, sound, lang, settings, platform) has no cycle.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Klangor needs, in two sets:
 #
 #   tools/install-deps.sh run     what building and running the program need (make run)

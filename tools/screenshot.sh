@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's pictures of the main window, in English and in Turkish, from the built
 # program on a private desktop (tools/e2e/desktop-session.sh):
 #

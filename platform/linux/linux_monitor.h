@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Switching the monitor off on Linux: X11 DPMS where the X server offers it, then the desktop's

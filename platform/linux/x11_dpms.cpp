@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one file that speaks Xlib. X headers come last: they define macros (None, Bool, Status)
 // that clash with Qt's.
 #include "platform/linux/linux_monitor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/qt_basics.h"
 #include "platform/logging.h"
 #include "platform/qt/window_placement.h"

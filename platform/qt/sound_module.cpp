@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound player as a module of its own. Qt Multimedia, and with it the sound server's client
 // and the decoders, is loaded only when the program first needs a sound (see
 // platform/qt/lazy_sound_player.h), so that a window that never rings does not carry it.

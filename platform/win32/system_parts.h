@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's sound player and locale lookup on Windows, over the plain Win32 calls of

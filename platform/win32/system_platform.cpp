@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real operations of a Windows build: Qt where Qt serves every system, the Win32 calls of
 // this folder for power, shell, monitor, sound and the locale's language.
 

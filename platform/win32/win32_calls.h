@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The Win32 functions through which the Windows layer acts, gathered in one table so that a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A shown main window on fake platform operations, and the moves of the alarm's clock.

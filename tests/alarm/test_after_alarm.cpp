@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The after-alarm action list and DoShutAction, with fake platform operations.
 
 #include "app/form1.h"

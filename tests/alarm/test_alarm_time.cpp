@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "alarm/alarm_time.h"
 #include "app/form1.h"
 #include "lang/format.h"

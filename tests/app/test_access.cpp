@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the screen-off prompt used from the keyboard and by a screen reader: names,
 // descriptions and tool-tips, the focus order, the keys of the small panel buttons and of the
 // delay panel, the visible focus, and the places of the status panel and the prompt's controls.

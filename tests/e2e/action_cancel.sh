@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # An after-alarm action waits 15 s after the alarm, says so in a notification with a Stop
 # button, and the user can still cancel it:
 #   action_cancel.sh stop     the window's Stop button cancels it: no Lock call within 20 s

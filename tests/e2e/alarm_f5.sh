@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Arm with F5 and fire: the user types a time a few seconds ahead and presses F5. The window
 # minimises, and at the time the alarm sounds and the window comes back to the front, without
 # taking the keyboard.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program starts on a real desktop: its window is mapped, carries its title, stays above
 # other windows (also when another one has the focus), cannot be resized or maximised, and a
 # SIGTERM ends it cleanly through its close handler. Without any display it says so and fails.

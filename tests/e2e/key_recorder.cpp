@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second program on the test desktop: one plain X window that the user types into. It writes
 // the name of every key pressed in it to stdout, one per line, and "focused" / "unfocused"
 // when it gains or loses the keyboard focus, so that a scenario can check that every key typed

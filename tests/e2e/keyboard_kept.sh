@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The user works in another program and keeps typing while Klangor calls for attention: every
 # key reaches that program, none reaches Klangor.
 #   keyboard_kept.sh alarm    the alarm rings (Message Alert): the window comes back on top and

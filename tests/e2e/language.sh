@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The language button at the top right switches the window's texts; the choice is kept in the
 # settings when the program ends.
 source "$(dirname "$0")/lib.sh"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for the end-to-end scenarios. A scenario runs inside tools/e2e/desktop-session.sh
 # (DISPLAY, PULSE_SERVER, KLANGOR_SINK_MONITOR, a fresh XDG_CONFIG_HOME) and sources this file.
 # Every wait polls a condition with a generous deadline; nothing is retried.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window opens in the middle of the screen, put there by the program itself: on a bare X
 # server (KLANGOR_E2E_WM=none) nothing else would place it and it would open at 0,0; under a
 # window manager its frame, title bar included, is what is centred. With two monitors it opens

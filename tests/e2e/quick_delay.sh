@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Quick delay with a right click: F1 opens the delay panel, a right click on "1" arms an alarm
 # for one minute from now in one gesture; the window minimises and the alarm sounds a minute
 # later.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The repeater with the screen-off question: a one-minute period with "Ask question" ticked.
 # 60 to 90 s after the start the prompt window appears above the others, counts down, and
 # closes by itself about 11 s later; the first warning sounds on the sink.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Settings survive a restart: the user changes the repeater's period and the language in the
 # window, the program ends with SIGTERM, and the next start shows both again.
 source "$(dirname "$0")/lib.sh"

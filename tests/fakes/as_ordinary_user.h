@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // File permissions do not bind root, which reads every file. A test of what an ordinary user

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Fake platform operations for the tests: a clock that moves only when told, and recorders for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes/fake_platform.h"
 #include "repeater/form4.h"
 

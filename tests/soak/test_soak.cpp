@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A week of the program's life on the fake clock: the repeater runs the whole time, a few hundred
 // alarms are armed one after the other, and the wall clock jumps forward and back and the
 // computer sleeps now and then. The window's timers are simulated: each handler is called when

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "fakes/fake_platform.h"
 #include "fakes/form_access.h"

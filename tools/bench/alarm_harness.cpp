@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arms the real alarm, in the real main window with the real platform, for known times of day,
 // one after the other, and prints each alarm's time so that tools/bench.sh can compare it with
 // when the sound reached the sound server.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program and reports how long it took until its first window was mapped on screen.
 //
 //   bench_launch [--timeout-ms N] PROGRAM [ARGS...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's yardstick: a Qt Widgets window with one label and nothing else.
 #include <QApplication>
 #include <QLabel>

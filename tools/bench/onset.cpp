@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds where sounds begin in a raw recording read from standard input, and when that was.
 //
 //   parec --raw --format=s16le --rate=44100 --channels=2 ... | bench_onset 44100 2

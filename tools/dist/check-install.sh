@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix (`cmake --install`) and checks what a desktop needs:
 # the program, a desktop entry that starts it by name, the icon it names at every hicolor size
 # and as SVG, and the AppStream metadata that points at the entry.

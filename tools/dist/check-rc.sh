@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiles the Windows program file's resources with the mingw-w64 resource compiler and reads
 # them back: icon (32 and 16 pixels, 256 colours), the project's version with the maker's domain, and
 # the manifest (common controls 6, asInvoker, Windows Vista to 10).

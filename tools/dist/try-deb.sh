@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries the Debian package on this machine as a user would meet it: installs it with apt-get
 # (which pulls in its dependencies), starts the program from its desktop entry on a private
 # desktop until its window shows, then removes the package again. Run as root:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command inside a private desktop made of real parts: an X server (Xvfb) with a window
 # manager (openbox), a PulseAudio server whose only output is a null sink, and a private D-Bus
 # session bus. Everything started here is stopped when the command ends.

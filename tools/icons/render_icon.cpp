@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the program's icon from its SVG drawing at build time:
 //
 //   klangor-render-icon ICON.svg OUTDIR SIZE...

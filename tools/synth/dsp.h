@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Small building blocks of the sound synthesiser: a stereo track, voices that add themselves to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes the program's five built-in recordings at build time.
 //
 //   klangor_synth OUTPUT_DIR [--report]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make bench-windows: klangor.exe under wine beside a minimal Qt window built the same way
 # (static, the same Qt and plugins), on a private desktop (tools/e2e/desktop-session.sh), in a
 # wine prefix made for the run. Prints start-up (until the window is mapped) and memory (resident

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds a static Qt 6.4.2 (qtbase) for 64-bit Windows with the mingw-w64 cross compiler, from
 # Debian's own source package, into a cache outside the tree. Debian has no Qt for mingw; its
 # qt6-base source package is the same 6.4.2 as the host tools (moc, rcc, uic) in
@@ -31,10 +32,11 @@ configure_args=(
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_pcre2=OFF
     -DFEATURE_system_harfbuzz=OFF
 )
-# The cache is named by what shapes the build (the options and the toolchain file's contents),
-# not by where the checkout lies.
+# The cache is named by what shapes the build (the options and the toolchain file's settings),
+# not by where the checkout lies nor by the toolchain file's comments.
 key=$( (printf '%s\n' "${configure_args[@]}" | grep -v CMAKE_TOOLCHAIN_FILE
-        cat "$here/mingw-x64.cmake") | sha256sum | cut -c1-12)
+        grep -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$here/mingw-x64.cmake") |
+        sha256sum | cut -c1-12)
 prefix="$cache/qt-6.4.2-mingw-x64-$key"
 if [ "${1:-}" = "--print-prefix" ]; then
     echo "$prefix"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Klangor for 64-bit Windows: the cross Qt (once, tools/windows/build-qt.sh), then the
 # program in its own CMake tree with the mingw-w64 toolchain, then the setup program (NSIS) and
 # a zip of the program file.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make test-windows: the Windows build's unit and widget tests, then klangor.exe itself, under
 # wine64 on a private desktop (tools/e2e/desktop-session.sh: Xvfb, openbox, a PulseAudio null
 # sink), in a wine prefix made for this run and removed after it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test program built for Windows under wine64: the emulator of the Windows build tree
 # (CMAKE_CROSSCOMPILING_EMULATOR), through which ctest runs the tests' .exe files.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for the login manager (system bus), the screen saver and the notification service
 // (session bus) in the D-Bus tests. Prints one line per method call it receives:
 //   <method> <object path> <arguments...>

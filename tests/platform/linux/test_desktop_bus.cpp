@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux power actions and notifications against private D-Bus daemons standing in for the
 // system and session buses, with a stand-in process for the login manager, the screen saver
 // and the notification service. Nothing here can reach the machine's real buses.

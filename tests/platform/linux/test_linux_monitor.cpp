@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Switching the monitor off on Linux, against real parts where they exist here: a private D-Bus
 // session bus with a stand-in for GNOME's display configuration, a stand-in kscreen-doctor in
 // PATH, and (under tools/e2e/desktop-session.sh) the X server.

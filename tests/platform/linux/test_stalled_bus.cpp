@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A system bus that has stopped answering (its daemon stopped with SIGSTOP) when the first power
 // request comes: the request returns at once, the window's event loop keeps running, and the
 // request reports failure after its own time-out.

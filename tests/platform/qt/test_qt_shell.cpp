@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real shell operation: programs start directly, whatever their path holds; everything else
 // goes to the desktop's opener (here a stand-in script that records what it was given and
 // answers as told, so no other program opens).

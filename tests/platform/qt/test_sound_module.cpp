@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/lazy_sound_player.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # klangor.exe under wine on a private desktop (Xvfb, openbox, a PulseAudio null sink), driven
 # as a user would, in the wine prefix of the run (tools/windows/test.sh):
 #   1. English locale (en_GB: a 24-hour clock, like the Linux scenarios): the window shows with its caption and stays on top; a time typed a few

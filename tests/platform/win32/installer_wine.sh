@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The setup program under wine, silently as an administrator would script it: it installs
 # klangor.exe under Program Files, a Start-menu shortcut and the Add/Remove Programs entry; the
 # uninstaller takes all of that away again and leaves the user's settings, unless

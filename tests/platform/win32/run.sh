@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows layer, from Linux.
 #   run.sh compile SOURCE_DIR BUILD_DIR [QT_INCLUDE_DIR...]
 #                                         cross-compiles platform/win32 (32-bit, as shipped) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows layer with recorders in place of the calls that would act on the machine. Runs
 // under wine as a console program and prints "win32 layer: N checks passed" when all held.
 // One case runs the real privilege steps and replaces only the final power-off call.
