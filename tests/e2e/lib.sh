@@ -89,6 +89,14 @@ is_minimised() { has_state "$1" _NET_WM_STATE_HIDDEN; }
 is_restored() { lacks_state "$1" _NET_WM_STATE_HIDDEN && is_viewable "$1"; }
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 window_name() { xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'; }
+# find_prompt: the repeater's screen-off prompt of our program, once it is mapped.
+find_prompt() {
+    local id
+    for id in $(xdotool search --all --pid "$KLANGOR_PID" --name '^Repeater$' 2>/dev/null); do
+        is_viewable "$id" && { echo "$id"; return 0; }
+    done
+    return 1
+}
 
 # Ends the program the way a session does (SIGTERM); sets KLANGOR_RC to its exit code.
 # (Not for a command substitution: only this shell can wait for its child.)

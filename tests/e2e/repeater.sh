@@ -23,13 +23,6 @@ started=$SECONDS
 wait_until 10 "the window to minimise when the repeater starts" is_minimised "$WIN"
 log "repeater started with a one-minute period"
 
-find_prompt() {
-    local id
-    for id in $(xdotool search --all --pid "$KLANGOR_PID" --name '^Repeater$' 2>/dev/null); do
-        is_viewable "$id" && { echo "$id"; return 0; }
-    done
-    return 1
-}
 wait_until 120 "the screen-off prompt" find_prompt
 prompt=$(find_prompt)
 shown=$SECONDS
