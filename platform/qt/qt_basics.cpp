@@ -145,7 +145,14 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Move || event->type() == QEvent::Expose)
+        if (event->type() == QEvent::WindowStateChange && watched == window_ && !done_ &&
+            !timer_.isActive() && !window_->isMinimized()) {
+            // Restored: the frame is looked for again, for as long as at first.
+            since_.restart();
+            timer_.start();
+        }
+        if (event->type() == QEvent::Move || event->type() == QEvent::Expose ||
+            event->type() == QEvent::WindowStateChange)
             QMetaObject::invokeMethod(this, &FrameWatch::look, Qt::QueuedConnection);
         return QObject::eventFilter(watched, event);
     }
@@ -166,6 +173,13 @@ private:
     void look() {
         if (done_)
             return;
+        // Moving a window restores it (Qt's X11 windows leave the minimised state when moved):
+        // a window minimised as it opens, as work started from the command line does, is placed
+        // once it is restored.
+        if (window_->isMinimized()) {
+            timer_.stop();
+            return;
+        }
         const QMargins frame = margins();
         if (!plausible(frame)) {
             if (since_.hasExpired(kFrameWaitMs))

@@ -28,6 +28,7 @@ KLANGOR_PID=$!
 track "$KLANGOR_PID"
 wait_until 30 "the main window" find_main_window
 WIN=$(find_main_window)
+wait_until 10 "the window to minimise" is_minimised "$WIN"
 wait_until 90 "the window to come back at the alarm" is_restored "$WIN"
 wait_until 10 "the notice of the coming opening" grep -q "^Notify .*Opening $document in 15 seconds" "$NOTES"
 wait_until 30 "the opener to be asked" test -s "$E2E_TMP/opened"

@@ -69,7 +69,8 @@ if [ -f "$openbox_rc" ]; then
     openbox_args+=(--config-file "$work/openbox-rc.xml")
 fi
 wm=${KLANGOR_E2E_WM:-openbox}
-[ "$wm" = none ] || { openbox "${openbox_args[@]}" >"$work/openbox.log" 2>&1 & pids+=($!); }
+# KLANGOR_E2E_WM_PID: the window manager's process, for scenarios that hold it up.
+[ "$wm" = none ] || { openbox "${openbox_args[@]}" >"$work/openbox.log" 2>&1 & pids+=($!); export KLANGOR_E2E_WM_PID=$!; }
 # A busy machine may take seconds to bring the window manager up: wait for it, generously.
 [ "$wm" = none ] || for _ in $(seq 600); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
 [ "$wm" = none ] || xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
