@@ -35,8 +35,11 @@ void QtTranslations::apply(Language language) {
         return;
     auto* catalogue = new QTranslator(app);
     catalogue->setObjectName(catalogueName());
+    // A catalogue built into the program (the Windows build) comes first, then Qt's own folder.
+    const QString builtIn = QStringLiteral(":/qt-translations");
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!catalogue->load(QStringLiteral("qtbase_tr"), folder)) {
+    if (!catalogue->load(QStringLiteral("qtbase_tr"), builtIn) &&
+        !catalogue->load(QStringLiteral("qtbase_tr"), folder)) {
         qCWarning(lcLang) << "Qt's Turkish texts (qtbase_tr.qm) are not in" << folder
                           << "- the file dialog and context menus stay in English";
         delete catalogue;

@@ -80,6 +80,9 @@ class TestQtTranslations : public QObject {
     Q_OBJECT
 
 private slots:
+    // Qt's own file dialog, whose texts are Qt's, also where the system has a dialog of its own
+    // (Windows), which speaks the system's language instead.
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
     void cleanup() { QtTranslations::apply(Language::English); }
 
     // Installed once however often Turkish is applied, and gone with English.
