@@ -11,9 +11,9 @@ class QtTranslations final {
 public:
     /// Turkish: Qt's Turkish catalogue (qtbase_tr.qm built into the program, else from the
     /// translations folder Qt was built with, Debian's qt6-translations-l10n) is installed in
-    /// the application; English: it is
-    /// removed and Qt speaks its built-in English. Applying a language twice changes nothing. A
-    /// catalogue that cannot be found is logged and leaves Qt's texts in English.
+    /// the application; English: it is removed and Qt speaks its built-in English. Applying a
+    /// language twice changes nothing. A catalogue that cannot be found is logged and leaves
+    /// Qt's texts in English.
     static void apply(Language language);
 };
 
