@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <pthread.h>
 #include <QDBusObjectPath>
 #include <atomic>
 #include <thread>
@@ -32,6 +33,16 @@ using Done = std::function<void(bool ok, const QString& why)>;
 // request waits for the connection at most its own time-out.
 enum class BusState { Untouched, Connecting, Ready };
 std::atomic<BusState> systemBusState{BusState::Untouched};
+// Never destroyed: a thread still joinable at exit would abort the program.
+std::thread* connector = nullptr;
+
+// The connecting thread runs inside Qt's D-Bus code, which must not be torn down under it: the
+// application waits for it before it goes away. Qt's own D-Bus thread would wait for the same
+// answer at exit anyway.
+void joinConnector() {
+    if (connector && connector->joinable())
+        connector->join();
+}
 
 void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use,
                    std::function<void(const QString& why)> fail) {
@@ -41,12 +52,14 @@ void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use,
     }
     BusState expected = BusState::Untouched;
     if (systemBusState.compare_exchange_strong(expected, BusState::Connecting)) {
-        std::thread([] {
-            const bool connected = QDBusConnection::systemBus().isConnected();
-            if (!connected)
-                qCDebug(lcPower) << "no system bus";
+        // Nothing but the connection itself on that thread: no logging, which may be gone by
+        // the time a stalled bus answers.
+        connector = new std::thread([] {
+            pthread_setname_np(pthread_self(), "klangor bus");
+            QDBusConnection::systemBus();
             systemBusState.store(BusState::Ready);
-        }).detach();
+        });
+        qAddPostRoutine(joinConnector);
     }
     // Polls on the window's own event loop until the bus is there or the time is up.
     auto* poll = new QTimer(QCoreApplication::instance());
@@ -57,6 +70,8 @@ void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use,
         if (systemBusState.load() == BusState::Ready) {
             poll->deleteLater();
             poll->stop();
+            if (!QDBusConnection::systemBus().isConnected())
+                qCDebug(lcPower) << "no system bus";
             use(QDBusConnection::systemBus());
         } else if (waited.elapsed() > timeoutMs) {
             poll->deleteLater();
