@@ -2,6 +2,7 @@
 #include "platform/linux/logind_power.h"
 #include "platform/logging.h"
 
+#include "platform/linux/bus_probe.h"
 #include "platform/linux/dbus_call.h"
 
 #include <QCoreApplication>
@@ -30,16 +31,19 @@ using Done = std::function<void(bool ok, const QString& why)>;
 
 // The first touch of the system bus connects to it and waits for its answer, for as long as a
 // stalled bus takes. That happens once, on a thread of its own; the window goes on, and a
-// request waits for the connection at most its own time-out.
+// request waits for the connection at most its own time-out. Qt is asked to connect only once
+// the bus has answered: while Qt waits for a bus, every other bus of the program waits too, and
+// the notifications with them.
 enum class BusState { Untouched, Connecting, Ready };
 std::atomic<BusState> systemBusState{BusState::Untouched};
+std::atomic<bool> quitting{false};
 // Never destroyed: a thread still joinable at exit would abort the program.
 std::thread* connector = nullptr;
 
-// The connecting thread runs inside Qt's D-Bus code, which must not be torn down under it: the
-// application waits for it before it goes away. Qt's own D-Bus thread would wait for the same
-// answer at exit anyway.
+// The application stops the wait as it goes away, and waits for the thread if it is already in
+// Qt's D-Bus code, which must not be torn down under it.
 void joinConnector() {
+    quitting.store(true);
     if (connector && connector->joinable())
         connector->join();
 }
@@ -52,10 +56,11 @@ void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use,
     }
     BusState expected = BusState::Untouched;
     if (systemBusState.compare_exchange_strong(expected, BusState::Connecting)) {
-        // Nothing but the connection itself on that thread: no logging, which may be gone by
-        // the time a stalled bus answers.
+        // No logging on that thread: it may be gone by the time a stalled bus answers.
         connector = new std::thread([] {
             pthread_setname_np(pthread_self(), "klangor bus");
+            if (waitForBus(systemBusAddresses(), quitting) == BusProbe::Stopped)
+                return;
             QDBusConnection::systemBus();
             systemBusState.store(BusState::Ready);
         });
