@@ -10,12 +10,22 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace klangor {
 
 namespace {
 
 constexpr int kSliceMs = 200;
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
@@ -52,13 +62,7 @@ std::optional<std::pair<sockaddr_un, socklen_t>> unixSocketOf(const std::string&
     static const std::string kUnix = "unix:";
     if (entry.compare(0, kUnix.size(), kUnix) != 0)
         return std::nullopt;
-    size_t start = kUnix.size();
-    while (start <= entry.size()) {
-        size_t end = entry.find(',', start);
-        if (end == std::string::npos)
-            end = entry.size();
-        const std::string pair = entry.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& pair : split(entry.substr(kUnix.size()), ',')) {
         const size_t eq = pair.find('=');
         if (eq == std::string::npos)
             continue;
@@ -111,13 +115,7 @@ BusProbe awaitAnswer(int fd, const std::atomic<bool>& stop) {
 }  // namespace
 
 BusProbe waitForBus(const std::string& addresses, const std::atomic<bool>& stop) {
-    size_t start = 0;
-    while (start <= addresses.size()) {
-        size_t end = addresses.find(';', start);
-        if (end == std::string::npos)
-            end = addresses.size();
-        const std::string entry = addresses.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& entry : split(addresses, ';')) {
         if (entry.empty())
             continue;
         const auto socket = unixSocketOf(entry);
