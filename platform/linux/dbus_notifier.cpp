@@ -86,8 +86,11 @@ void DBusNotifier::post(const QString& title, const QString& body, const QString
               [self, id](const QDBusMessage& reply) {
                   if (isError(reply)) {
                       logFailure(reply, "the notification was not shown:");
-                      if (self)
+                      if (self) {
                           self->shown_.erase(id);
+                          if (!self->awaitingAnswer())
+                              self->earlyPresses_.clear();
+                      }
                       return;
                   }
                   if (!self || id == 0)
@@ -95,10 +98,17 @@ void DBusNotifier::post(const QString& title, const QString& body, const QString
                   const auto it = self->shown_.find(id);
                   if (it == self->shown_.end() || reply.arguments().isEmpty())
                       return;
-                  it->second.serverId = reply.arguments().first().toUInt();
+                  const uint serverId = reply.arguments().first().toUInt();
+                  it->second.serverId = serverId;
+                  auto& early = self->earlyPresses_;
+                  const bool pressed = std::erase(early, serverId) > 0;
+                  if (!self->awaitingAnswer())
+                      early.clear();
                   if (it->second.withdrawn) {
-                      self->close(it->second.serverId);
+                      self->close(serverId);
                       self->shown_.erase(it);
+                  } else if (pressed) {
+                      self->press(it->second);
                   }
               });
 }
@@ -130,15 +140,32 @@ void DBusNotifier::close(uint serverId) {
 void DBusNotifier::onActionInvoked(uint serverId, const QString& actionKey) {
     if (actionKey != kActionKey)
         return;
-    for (auto it = shown_.begin(); it != shown_.end(); ++it) {
-        if (it->second.serverId != serverId || !it->second.onAction)
-            continue;
-        // Called once; the caller withdraws the notification as it would after any cancel.
-        const std::function<void()> act = std::move(it->second.onAction);
-        it->second.onAction = nullptr;
-        act();
-        return;
+    for (auto& [id, shown] : shown_) {
+        if (shown.serverId == serverId) {
+            press(shown);
+            return;
+        }
     }
+    // Perhaps ours, with its answer still on the way; a few at most, any service's.
+    if (awaitingAnswer() && earlyPresses_.size() < 16)
+        earlyPresses_.push_back(serverId);
+}
+
+void DBusNotifier::press(Shown& shown) {
+    if (!shown.onAction)
+        return;
+    // Called once; the caller withdraws the notification as it would after any cancel.
+    const std::function<void()> act = std::move(shown.onAction);
+    shown.onAction = nullptr;
+    act();
+}
+
+bool DBusNotifier::awaitingAnswer() const {
+    for (const auto& [id, shown] : shown_) {
+        if (shown.serverId == 0 && shown.onAction)
+            return true;
+    }
+    return false;
 }
 
 void DBusNotifier::onClosed(uint serverId, uint) {

@@ -13,6 +13,8 @@
 //                        ("actions" among its capabilities); each Notify is followed by a line
 //                        "notified <id>" with the number it answered (7, 8, ...)
 //   --no-actions         the notification service shows no buttons
+//   --pressed-at-once    the user presses a notification's first button before the answer to
+//                        Notify leaves: ActionInvoked is emitted first, then the answer
 // The notification service also takes InvokeAction(id, key) from a test: it then emits
 // ActionInvoked(id, key), as a real service does when the user presses a button.
 
@@ -41,10 +43,19 @@ void record(const QDBusMessage& msg) {
     std::fflush(stdout);
 }
 
+// What a notification service says when the user presses a button.
+QDBusMessage actionInvoked(const QDBusMessage& call, const QVariant& id, const QVariant& key) {
+    auto signal =
+        QDBusMessage::createSignal(call.path(), call.interface(), QStringLiteral("ActionInvoked"));
+    signal << id << key;
+    return signal;
+}
+
 class Service final : public QDBusVirtualObject {
 public:
     enum class Answer { Yes, NoSession, Refuse, Hang };
-    explicit Service(Answer answer, bool buttons = true) : answer_(answer), buttons_(buttons) {}
+    explicit Service(Answer answer, bool buttons = true, bool pressedAtOnce = false)
+        : answer_(answer), buttons_(buttons), pressedAtOnce_(pressedAtOnce) {}
 
     QString introspect(const QString&) const override { return {}; }
 
@@ -71,6 +82,9 @@ public:
         }
         if (msg.member() == QLatin1String("Notify")) {
             const uint id = nextNotification_++;
+            const QStringList actions = msg.arguments().value(5).toStringList();
+            if (pressedAtOnce_ && !actions.isEmpty())
+                bus.send(actionInvoked(msg, QVariant::fromValue(id), actions.first()));
             bus.send(msg.createReply(QVariant::fromValue(id)));
             std::printf("notified %u\n", id);
             std::fflush(stdout);
@@ -80,11 +94,8 @@ public:
                 caps << QStringLiteral("actions");
             bus.send(msg.createReply(QVariant::fromValue(caps)));
         } else if (msg.member() == QLatin1String("InvokeAction") && msg.arguments().size() == 2) {
-            auto signal = QDBusMessage::createSignal(msg.path(), msg.interface(),
-                                                     QStringLiteral("ActionInvoked"));
-            signal << msg.arguments().at(0) << msg.arguments().at(1);
             bus.send(msg.createReply());
-            bus.send(signal);
+            bus.send(actionInvoked(msg, msg.arguments().at(0), msg.arguments().at(1)));
         } else {
             bus.send(msg.createReply());
         }
@@ -94,6 +105,7 @@ public:
 private:
     Answer answer_;
     bool buttons_;
+    bool pressedAtOnce_;
     uint nextNotification_ = 7;
 };
 
@@ -127,7 +139,8 @@ int main(int argc, char** argv) {
                     a.section(QLatin1Char('='), 1), saver);
     }
     if (has("--notifications")) {
-        auto* notes = new Service(Service::Answer::Yes, !has("--no-actions"));
+        auto* notes =
+            new Service(Service::Answer::Yes, !has("--no-actions"), has("--pressed-at-once"));
         ok &= serve(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.Notifications"),
                     QStringLiteral("/org/freedesktop/Notifications"), notes);
     }

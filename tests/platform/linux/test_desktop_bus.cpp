@@ -338,22 +338,28 @@ private slots:
         QTest::qWait(100);
     }
 
-    // A notification with a Stop button: the button calls back once; withdrawing it closes the
-    // notification on the service, also when it is withdrawn before the service answered, and
-    // a withdrawn notification's button calls nothing. A service without buttons gets the text.
+    // A notification with a Stop button: the button calls back once, also when the press
+    // overtakes the service's answer; withdrawing it closes the notification on the service,
+    // also when it is withdrawn before the service answered, and a withdrawn notification's
+    // button calls nothing. A service without buttons gets the text.
     void notificationWithStop_data() {
         QTest::addColumn<bool>("buttons");
-        QTest::addColumn<bool>("early");  // withdrawn at once, before any answer
-        QTest::newRow("pressed, then withdrawn") << true << false;
-        QTest::newRow("withdrawn before the service answered") << true << true;
-        QTest::newRow("service without buttons") << false << false;
+        QTest::addColumn<bool>("early");          // withdrawn at once, before any answer
+        QTest::addColumn<bool>("pressedAtOnce");  // pressed before the answer left the service
+        QTest::newRow("pressed, then withdrawn") << true << false << false;
+        QTest::newRow("withdrawn before the service answered") << true << true << false;
+        QTest::newRow("pressed before the service answered") << true << false << true;
+        QTest::newRow("service without buttons") << false << false << false;
     }
     void notificationWithStop() {
         QFETCH(bool, buttons);
         QFETCH(bool, early);
+        QFETCH(bool, pressedAtOnce);
         QStringList options{QStringLiteral("--notifications")};
         if (!buttons)
             options << QStringLiteral("--no-actions");
+        if (pressedAtOnce)
+            options << QStringLiteral("--pressed-at-once");
         StandIn services(options);
         QVERIFY(services.ready());
         DBusNotifier notifier;
@@ -375,7 +381,9 @@ private slots:
 
         // The user presses the button (an early withdrawal forgot the callback).
         QStringList calls;
-        if (buttons) {
+        if (pressedAtOnce) {
+            QTRY_COMPARE_WITH_TIMEOUT(pressed, 1, 10000);
+        } else if (buttons) {
             auto invoke = QDBusMessage::createMethodCall(
                 QStringLiteral("org.freedesktop.Notifications"),
                 QStringLiteral("/org/freedesktop/Notifications"),
