@@ -1,23 +1,35 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Klangor: `make run` builds and starts the program, `make test` builds and runs every test.
-# Each target installs the Debian packages it needs first (tools/install-deps.sh): `make run`
-# only what building and running the program need, the others everything.
+# Klangor: `make run` builds and starts the program, `make deb` builds its Debian package,
+# `make test` builds and runs every test. Each target installs the Debian packages it needs
+# first (tools/install-deps.sh): `make run` only what building and running the program need,
+# `make deb` that and the packaging tools, the others everything.
 
 BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
-# A compiler cache, where one is installed, makes rebuilds of several checkouts cheap.
-CCACHE := $(shell command -v ccache 2>/dev/null)
-ifneq ($(CCACHE),)
-CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
-endif
 # KLANGOR_WERROR=ON (CI sets it) makes every compiler warning an error.
-ifneq ($(KLANGOR_WERROR),)
-CMAKE_FLAGS += -DKLANGOR_WERROR=$(KLANGOR_WERROR)
-endif
+KLANGOR_WERROR ?= OFF
+# What every configure passes: CMAKE_FLAGS as given (on the command line too), the compiler cache
+# where one is installed (it makes rebuilds of several checkouts cheap), and KLANGOR_WERROR, so
+# that an existing build tree follows it either way.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+ALL_CMAKE_FLAGS = $(CMAKE_FLAGS) $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) \
+	-DKLANGOR_WERROR=$(KLANGOR_WERROR)
 
-.PHONY: all deps deps-run configure build run test unit e2e bench sanitize deb windows-qt windows \
-	test-windows bench-windows clean
+# CMake is run again whenever the build tree was configured with another line than this one
+# (another CMAKE_FLAGS, KLANGOR_WERROR or build type), not only the first time.
+CONFIGURE_LINE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(strip $(ALL_CMAKE_FLAGS))
+define configure_tree
+	@if [ ! -f $(BUILD)/CMakeCache.txt ] || \
+	    [ "$$(cat $(BUILD)/.klangor-configured 2>/dev/null)" != '$(CONFIGURE_LINE)' ]; then \
+	    echo '$(CONFIGURE_LINE)' && $(CONFIGURE_LINE) && \
+	    echo '$(CONFIGURE_LINE)' >$(BUILD)/.klangor-configured; \
+	fi
+endef
+
+.PHONY: all deps deps-run deps-deb configure build run test unit e2e bench sanitize test-stress \
+	deb windows-qt windows test-windows bench-windows clean
 
 all: build
 
@@ -27,22 +39,24 @@ deps:
 deps-run:
 	@bash tools/install-deps.sh run
 
-$(BUILD)/CMakeCache.txt:
-	@$(MAKE) --no-print-directory deps-run
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+deps-deb:
+	@bash tools/install-deps.sh deb
 
-configure: $(BUILD)/CMakeCache.txt
+configure: deps-run
+	$(configure_tree)
 
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Only the program and the sound module it loads; the tests are built by `make build`/`make test`.
+# Only the program, the sound module it loads and its icons (what `cmake --install` installs);
+# the tests are built by `make build`/`make test`.
 run: deps-run configure
-	cmake --build $(BUILD) -j $(JOBS) --target klangor klangor-sound
+	cmake --build $(BUILD) -j $(JOBS) --target klangor klangor-sound klangor_icons
 	$(BUILD)/klangor
 
+# The unit and widget suites (label unit): headless, with an injected clock.
 unit: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
 e2e: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L e2e
@@ -53,10 +67,23 @@ test: build
 bench: build
 	bash tools/bench.sh $(BUILD)
 
+# The unit and widget suites again, built with AddressSanitizer and UndefinedBehaviorSanitizer
+# in their own tree. Nothing else: the packaging checks and the Windows layer under wine gain
+# nothing from a sanitized build.
 sanitize: deps
-	$(MAKE) --no-print-directory BUILD=build-sanitize CMAKE_FLAGS="$(CMAKE_FLAGS) -DKLANGOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug" unit
+	$(MAKE) --no-print-directory BUILD=build-sanitize BUILD_TYPE=Debug \
+	    CMAKE_FLAGS="$(CMAKE_FLAGS) -DKLANGOR_SANITIZE=ON" unit
 
-deb: build
+# The whole suite three times in a row while stress-ng keeps every core busy: a test that fails
+# here depends on the machine's speed. Not part of CI (it takes three times as long as make test).
+STRESS_RUNS ?= 3
+test-stress: build
+	bash tools/test-stress.sh $(BUILD) $(STRESS_RUNS)
+
+# The Debian package: only the program, its sound module and what goes into the package are
+# built, with only the packages that needs (no test suite, no wine or mingw-w64).
+deb: deps-deb configure
+	cmake --build $(BUILD) -j $(JOBS) --target klangor klangor-sound klangor_icons
 	cd $(BUILD) && cpack -G DEB
 
 # The static Qt for 64-bit Windows (mingw-w64), built once from Debian's source package into

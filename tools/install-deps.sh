@@ -3,9 +3,10 @@
 # Installs the Debian 12 packages Klangor needs, in two sets:
 #
 #   tools/install-deps.sh run     what building and running the program need (make run)
+#   tools/install-deps.sh deb     that, and what building the Debian package needs (make deb)
 #   tools/install-deps.sh test    all of that, and what the tests, the benchmark, packaging and
 #                                 the Windows layer need (make test, make build)
-#   tools/install-deps.sh --list run|test    prints the set, one package a line
+#   tools/install-deps.sh --list run|deb|test    prints the set, one package a line
 #
 # `test` also generates the locales the tests show the window in. Idempotent and quiet when
 # everything is already there. Run as a normal user, it installs nothing and prints the one
@@ -21,6 +22,8 @@ run_packages=(
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 fonts-dejavu-core fonts-liberation2
     qt6-translations-l10n xdg-utils
 )
+# cpack's Debian generator: dpkg-shlibdeps finds the package's dependencies, with file's help
+deb_packages=(dpkg-dev file)
 test_packages=(
     # development tools
     clang-format qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
@@ -29,12 +32,14 @@ test_packages=(
     dbus dbus-daemon
     # the window in other locales: the locales themselves and a Japanese font
     locales fonts-vlgothic
-    # packaging and validation
-    desktop-file-utils appstream dpkg-dev file lintian
+    # packaging and validation (and deb_packages)
+    desktop-file-utils appstream lintian
     # Windows layer: cross compiler, resource compiler, and wine64 to run its console test
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64
     # make windows / test-windows: the cross Qt's build tool, the setup program, the zip
     ninja-build nsis zip
+    # make test-stress: keeps every core busy while the suite runs
+    stress-ng
 )
 
 # The locales the tests show the window in (12-hour, right-to-left, CJK and 24-hour formats).
@@ -47,8 +52,12 @@ if [ "${1:-}" = --list ]; then
 fi
 case "${1:-test}" in
     run) packages=("${run_packages[@]}") locales=() ;;
-    test) packages=("${run_packages[@]}" "${test_packages[@]}") locales=("${test_locales[@]}") ;;
-    *) echo "usage: $0 [--list] run|test" >&2; exit 2 ;;
+    deb) packages=("${run_packages[@]}" "${deb_packages[@]}") locales=() ;;
+    test)
+        packages=("${run_packages[@]}" "${deb_packages[@]}" "${test_packages[@]}")
+        locales=("${test_locales[@]}")
+        ;;
+    *) echo "usage: $0 [--list] run|deb|test" >&2; exit 2 ;;
 esac
 if $list; then
     printf '%s\n' "${packages[@]}"

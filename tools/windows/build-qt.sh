@@ -5,9 +5,15 @@
 # qt6-base source package is the same 6.4.2 as the host tools (moc, rcc, uic) in
 # qt6-base-dev-tools, which the cross build uses.
 #
-# Usage: tools/windows/build-qt.sh [--print-prefix]
-# The prefix is ~/.cache/klangor/qt-6.4.2-mingw-x64-<hash of the configure line>; a finished
-# build leaves a file "complete" there and is not built again. Takes 40-60 minutes on 2 cores.
+# Usage: tools/windows/build-qt.sh [--print-prefix | --no-build]
+# The prefix is ~/.cache/klangor/qt-6.4.2-mingw-x64-<key>, the key a hash of the configure line;
+# a finished prefix holds a file "complete". The Qt is taken from, in this order:
+#   1. that prefix, when it is complete;
+#   2. a tarball of it, <prefix's name>.tar.xz, in the shared cache folder ($KLANGOR_SHARED_CACHE,
+#      by default ../shared/cache beside the checkout), with its SHA-256 in <name>.tar.xz.sha256:
+#      checked, then unpacked into the cache;
+#   3. a build from source: 40-60 minutes on 2 cores.
+# --no-build stops before 3 and exits with 3 when only a build would do.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -38,13 +44,44 @@ key=$( (printf '%s\n' "${configure_args[@]}" | grep -v CMAKE_TOOLCHAIN_FILE
         grep -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$here/mingw-x64.cmake") |
         sha256sum | cut -c1-12)
 prefix="$cache/qt-6.4.2-mingw-x64-$key"
-if [ "${1:-}" = "--print-prefix" ]; then
-    echo "$prefix"
-    exit 0
-fi
+case "${1:-}" in
+    --print-prefix) echo "$prefix"; exit 0 ;;
+    --no-build | "") ;;
+    *) echo "usage: $0 [--print-prefix | --no-build]" >&2; exit 2 ;;
+esac
 if [ -f "$prefix/complete" ]; then
     echo "Qt for Windows is ready in $prefix"
     exit 0
+fi
+
+# A prebuilt prefix in the shared cache, if it is the one this key names and its checksum holds.
+name=$(basename "$prefix")
+shared=${KLANGOR_SHARED_CACHE:-$(realpath -m "$here/../../../shared/cache")}
+packed="$shared/$name.tar.xz"
+if [ -f "$packed" ]; then
+    expected=$(cut -d' ' -f1 "$packed.sha256" 2>/dev/null || true)
+    actual=$(sha256sum "$packed" | cut -d' ' -f1)
+    if [ -z "$expected" ]; then
+        echo "$packed has no checksum beside it ($name.tar.xz.sha256): not used" >&2
+    elif [ "$expected" != "$actual" ]; then
+        echo "$packed does not match its checksum ($actual, expected $expected): not used" >&2
+    else
+        mkdir -p "$cache"
+        unpack=$(mktemp -d "$cache/.unpack-$name.XXXXXX")
+        trap 'rm -rf "$unpack"' EXIT
+        tar -xJf "$packed" -C "$unpack"
+        if [ -f "$unpack/$name/complete" ]; then
+            rm -rf "$prefix"
+            mv "$unpack/$name" "$prefix"
+            echo "Qt for Windows unpacked from $packed into $prefix"
+            exit 0
+        fi
+        echo "$packed does not hold $name/complete: not used" >&2
+    fi
+fi
+if [ "${1:-}" = --no-build ]; then
+    echo "Qt for Windows is neither in $prefix nor as $packed; it needs a build (make windows-qt)"
+    exit 3
 fi
 
 for tool in x86_64-w64-mingw32-g++-posix cmake ninja; do
@@ -54,17 +91,17 @@ for tool in x86_64-w64-mingw32-g++-posix cmake ninja; do
     }
 done
 
-# Debian's source package through a private apt configuration: the system's sources stay as
-# they are.
+# Debian's source package through a private apt configuration, from the mirror the machine's
+# own apt sources name (the first that serves bookworm): the system's sources stay as they are.
 apt_dir="$cache/apt"
 src_dir="$cache/src"
 mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial" "$src_dir"
-cat >"$apt_dir/sources/bookworm-src.sources" <<SOURCES
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-SOURCES
+mirror=$(bash "$here/apt-mirror.sh" bookworm) || {
+    echo "no apt source of this machine serves bookworm; cannot fetch qt6-base's source" >&2
+    exit 1
+}
+printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\n' "$mirror" \
+    >"$apt_dir/sources/bookworm-src.sources"
 apt_opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
           -o Dir::State::Lists="$apt_dir/lists")
 if ! ls "$src_dir"/qt6-base_6.4.2*.dsc >/dev/null 2>&1; then
