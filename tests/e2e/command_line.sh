@@ -45,12 +45,16 @@ track "$KLANGOR_PID"
 wait_until 30 "the main window" find_main_window
 WIN=$(find_main_window)
 wait_until 10 "the window to minimise" is_minimised "$WIN"
+# The alarm was armed between the start and now (it minimises the window as it is armed): a
+# busy machine may take a while to start the program.
+minimised=$(date +%s.%N)
 log "started with an alarm in a minute, minimised"
 wait_until 90 "the alarm sound on the sink" heard
-onset=$(awk -v s="$REC_START" -v o="$(sound_onset)" 'BEGIN { printf "%.2f", s + o }')
+onset=$(sound_time)
 delay=$(awk -v a="$started" -v o="$onset" 'BEGIN { printf "%.2f", o - a }')
-log "sound ${delay}s after the start"
-awk -v d="$delay" 'BEGIN { exit !(d >= 59.5 && d < 66) }' || fail "alarm after ${delay}s, not a minute"
+late=$(awk -v m="$minimised" -v o="$onset" 'BEGIN { printf "%.2f", o - m - 60 }')
+log "sound ${delay}s after the start, ${late}s past a minute after the window was seen minimised"
+awk -v d="$delay" -v l="$late" 'BEGIN { exit !(d >= 59.5 && l < 8) }' || fail "alarm after ${delay}s, not a minute"
 wait_until 10 "the window to come back" is_restored "$WIN"
 wait_until 10 "the notification with the note" grep -q '^Notify .* Klangor Tea ' "$NOTES"
 log "notification: $(grep '^Notify' "$NOTES" | head -n1)"

@@ -167,27 +167,55 @@ switch_language() {
 # --- controls (places in page coordinates, as the window lays them out) ------------------------
 
 # set_alarm_in SECONDS: types the time of day SECONDS from now into the alarm time picker, as a
-# user would; sets ALARM_AT (seconds since the epoch).
+# user would; sets ALARM_AT (seconds since the epoch). The caller presses Start or F5 next, at
+# once. Typing takes a while on a busy machine: when less than half of SECONDS (and less than
+# 5 s) is left once it is typed, it types again with a later time, so that the alarm is never
+# armed for a time already past (which would be tomorrow).
 set_alarm_in() {
-    ALARM_AT=$(($(date +%s) + $1))
-    click_page $TIME_PICKER_HOUR
-    sleep 0.2
-    # Leave and re-enter the picker with the keyboard: entering selects its hour field, and
-    # each complete field moves on to the next one while typing.
-    key shift+Tab
-    sleep 0.1
-    key Tab
-    sleep 0.1
-    xdotool type --delay 60 "$(date -d "@$ALARM_AT" +%H%M%S)"
-    log "alarm time set to $(date -d "@$ALARM_AT" +%T)"
+    local ahead=$1 typed_at left
+    for _ in 1 2 3 4 5; do
+        ALARM_AT=$(($(date +%s) + ahead))
+        typed_at=$(date +%s)
+        click_page $TIME_PICKER_HOUR
+        sleep 0.2
+        # Leave and re-enter the picker with the keyboard: entering selects its hour field, and
+        # each complete field moves on to the next one while typing.
+        key shift+Tab
+        sleep 0.1
+        key Tab
+        sleep 0.1
+        xdotool type --delay 60 "$(date -d "@$ALARM_AT" +%H%M%S)"
+        left=$((ALARM_AT - $(date +%s)))
+        if [ "$left" -ge 5 ] && [ $((2 * left)) -ge "$1" ]; then
+            log "alarm time set to $(date -d "@$ALARM_AT" +%T), ${left}s ahead"
+            return 0
+        fi
+        log "typing $(date -d "@$ALARM_AT" +%T) left only ${left}s; typing a later time"
+        ahead=$((ahead + 2 * ($(date +%s) - typed_at) + 5))
+    done
+    fail "typing an alarm time never left it ahead: the desktop does not take keys"
 }
+
+# until_alarm SECONDS: SECONDS more than are left until ALARM_AT, as a limit for waiting for it.
+until_alarm() { echo $((ALARM_AT - $(date +%s) + $1)); }
+
+# popup_shown: a window of the program other than the main window is mapped (a list's pop-up,
+# a menu, a dialog). no_popup: none is.
+popup_shown() {
+    local id
+    for id in $(xdotool search --all --onlyvisible --pid "$KLANGOR_PID" '' 2>/dev/null); do
+        [ "$id" != "$WIN" ] && return 0
+    done
+    return 1
+}
+no_popup() { ! popup_shown; }
 
 # choose_action INDEX: picks entry INDEX of the after-alarm action list with the keyboard.
 choose_action() {
-    click_page $ACTION_LIST # opens the list
-    sleep 0.5
+    click_page $ACTION_LIST # opens the list, which gives it the focus
+    wait_until 10 "the action list to open" popup_shown
     key Escape
-    sleep 0.2
+    wait_until 10 "the action list to close" no_popup
     key Home
     for _ in $(seq "$1"); do key Down; done
 }
@@ -258,6 +286,19 @@ peak_level() {
 
 # Succeeds when the recording so far holds a sound (the sink plays exact silence otherwise).
 heard() { awk -v p="$(peak_level)" 'BEGIN { exit !(p > 0.02) }'; }
+
+# When the first sound in the recording came out (seconds since the epoch), counted back from
+# now over the samples recorded since: counting forward from the start of the recording would
+# carry whatever time the sound server lost while the machine was busy (its samples then fall
+# behind the clock, and the sound would seem early). What parec has not written yet only makes
+# the sound seem later.
+sound_time() {
+    local now bytes onset
+    now=$(date +%s.%N)
+    bytes=$(stat -c %s "$REC")
+    onset=$(sound_onset)
+    awk -v n="$now" -v b="$bytes" -v o="$onset" 'BEGIN { printf "%.2f", n - (b / (44100 * 4) - o) }'
+}
 
 # Seconds from the start of the recording to the first sound in it.
 sound_onset() {

@@ -60,10 +60,10 @@ if $bare; then
 else
     activate "$WIN"
     wait_until 10 "the window to take the focus" is_active "$WIN"
-    set_alarm_in 3
+    set_alarm_in 8
     key F5
     wait_until 10 "the window to minimise after F5" is_minimised "$WIN"
-    wait_until 20 "the alarm to restore the window" is_restored "$WIN"
+    wait_until "$(until_alarm 30)" "the alarm to restore the window" is_restored "$WIN"
     sleep 0.5
 fi
 [ "$(frame_box)" = "$at" ] || fail "the window moved from $at to $(frame_box) during the alarm"

@@ -18,9 +18,10 @@ wait_until 10 "the window to minimise after the right click" is_minimised "$WIN"
 log "armed for one minute, minimised"
 
 wait_until 90 "the alarm sound on the sink" heard
-onset=$(awk -v s="$REC_START" -v o="$(sound_onset)" 'BEGIN { printf "%.2f", s + o }')
+onset=$(sound_time)
 delay=$(awk -v a="$armed" -v o="$onset" 'BEGIN { printf "%.2f", o - a }')
 log "sound ${delay}s after the right click"
-awk -v d="$delay" 'BEGIN { exit !(d >= 59.5 && d < 65) }' || fail "alarm after ${delay}s, not a minute"
+# (Measured from before the click: the program may take a while to see it on a busy machine.)
+awk -v d="$delay" 'BEGIN { exit !(d >= 59.5 && d < 70) }' || fail "alarm after ${delay}s, not a minute"
 wait_until 10 "the window to come back" is_restored "$WIN"
 log "PASS"

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -29,6 +30,16 @@ namespace {
 // Children die with the test, even when it crashes.
 void dieWithParent(QProcess& p) {
     p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+/// Asks the session bus itself for something and waits for the answer, which comes after the
+/// answers to everything sent on the connection before.
+void busRoundTrip() {
+    const auto call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
+    QDBusPendingCallWatcher watcher(QDBusConnection::sessionBus().asyncCall(call, 20000));
+    QTRY_VERIFY_WITH_TIMEOUT(watcher.isFinished(), 30000);
 }
 
 /// A private bus daemon with no activatable services.
@@ -313,10 +324,7 @@ private slots:
 
         LogindPower power(/*timeoutMs=*/500);
         Outcome out;
-        QElapsedTimer returned;
-        returned.start();
         power.request(action, out.callback());
-        QVERIFY(returned.elapsed() < 2000);
         QVERIFY(!out.result->has_value());
         QVERIFY(out.wait(10000));
         QCOMPARE(**out.result, false);
@@ -410,11 +418,10 @@ private slots:
 
     void notificationWithoutService() {
         DBusNotifier notifier;
-        QElapsedTimer t;
-        t.start();
         notifier.notify(QStringLiteral("title"), QStringLiteral("body"));
-        QVERIFY(t.elapsed() < 2000);
-        QTest::qWait(300);  // the error reply arrives and is only logged
+        // The error reply arrives and is only logged: it comes before the answer to anything
+        // asked of the bus later.
+        busRoundTrip();
     }
 
 #ifdef KLANGOR_TEST_NO_BUS

@@ -323,6 +323,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QTest::keyClick(&form, Qt::Key_F1);
+        // Far above what a loaded machine needs, far below a request left waiting for answers.
+        QVERIFY2(clock.elapsed() < 10000, "the failed request kept the program waiting");
         QVERIFY(!form.isVisible());
         QCOMPARE(fakes.sleeper->sleeps, std::vector<int>{2000});
         bool ticked = false;
@@ -330,7 +332,6 @@ private slots:
         QTRY_VERIFY(ticked);
         QTRY_VERIFY(
             monitorLog.join(u'\n').contains(QStringLiteral("no way to switch the monitor")));
-        QVERIFY2(clock.elapsed() < 4000, "the failed request kept the program waiting");
         form.show();
         QCOMPARE(form.Label1->text(), QStringLiteral("10"));
     }

@@ -64,6 +64,17 @@ class TestQtShell : public QObject {
         return true;
     }
 
+    /// Hands the opener a document after whatever the test did, and waits until the opener has
+    /// been given it: had the earlier request reached the opener, it would have come first.
+    static void expectOnlyTheSentinel(QtShell& shell, const StandInOpener& desktop) {
+        QTemporaryDir dir;
+        const QString sentinel = dir.filePath(QStringLiteral("sentinel.txt"));
+        QVERIFY(writeFile(sentinel, "x", false));
+        QVERIFY(shell.open(sentinel.toStdString()));
+        QTRY_VERIFY_WITH_TIMEOUT(!desktop.given().isEmpty(), 20000);
+        QCOMPARE(desktop.given(), QStringList{sentinel});
+    }
+
 private slots:
     // A program we may run but not read (mode 0711) is started, not handed to the desktop's
     // opener, which cannot read it. Root reads every file, so as root the test runs itself
@@ -82,9 +93,9 @@ private slots:
             program, QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther | QFile::WriteOwner));
         QVERIFY(!QFileInfo(program).isReadable());
         StandInOpener desktop;
-        QVERIFY(QtShell(desktop.path()).open(program.toStdString()));
-        QTest::qWait(200);
-        QCOMPARE(desktop.given(), QStringList{});
+        QtShell shell(desktop.path());
+        QVERIFY(shell.open(program.toStdString()));
+        expectOnlyTheSentinel(shell, desktop);
     }
 
     void programStartsAsItself_data() {
@@ -188,7 +199,9 @@ private slots:
         QVERIFY(shell.open(path.toStdString()));
         QTRY_COMPARE(desktop.given(), QStringList{path});
         if (reason.isEmpty()) {
-            QTest::qWait(300);
+            // The opener's end has been handled once its process object is gone.
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QCoreApplication::instance()->findChildren<QProcess*>().isEmpty(), 20000);
             QCOMPARE(reports, QStringList{});
         } else {
             QTRY_COMPARE(reports, QStringList{path + QLatin1Char('|') + reason});
@@ -204,7 +217,9 @@ private slots:
         shell.setLateFailureHandler(
             [&](const std::string&, const std::string&) { reported = true; });
         QVERIFY(!shell.open(path.toStdString()));
-        QTest::qWait(100);
+        // Nothing was left running that could report later.
+        QVERIFY(QCoreApplication::instance()->findChildren<QProcess*>().isEmpty());
+        QCoreApplication::processEvents();
         QVERIFY(!reported);
     }
 
@@ -221,8 +236,7 @@ private slots:
         StandInOpener desktop;
         QtShell shell(desktop.path());
         QVERIFY(!shell.open(target.toStdString()));
-        QTest::qWait(100);
-        QVERIFY(desktop.given().isEmpty());
+        expectOnlyTheSentinel(shell, desktop);
     }
 };
 
