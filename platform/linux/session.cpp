@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/session.h"
+#include "platform/logging.h"
+#include "platform/qt/lazy_sound_player.h"
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -12,6 +14,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 namespace klangor {
 
@@ -69,6 +72,16 @@ void closeOnQuitRequests(QWidget* window) {
                          if (target)
                              target->close();
                      });
+}
+
+void endAtOnceIfSoundIsStuck(int exitCode) {
+    if (!LazySoundPlayer::threadsLeftBehind())
+        return;
+    qCWarning(lcSound) << "a sound thread is stuck in the sound server; ending without the "
+                          "libraries' clean-up";
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_exit(exitCode);
 }
 
 }  // namespace klangor

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLibrary>
 
+#include <atomic>
 #include <cstring>
 
 #ifdef __ELF__
@@ -21,6 +22,10 @@ using Build = const char* (*)();
 constexpr const char* kModule = "klangor-sound";
 constexpr const char* kFactory = "klangor_create_sound_player";
 constexpr const char* kBuild = "klangor_sound_module_build";
+constexpr const char* kStuck = "klangor_sound_threads_left_behind";
+using Stuck = int (*)();
+// Of the module that was loaded (it stays loaded to the end of the process).
+std::atomic<Stuck> stuckThreads{nullptr};
 
 #ifdef __ELF__
 template <typename T>
@@ -91,6 +96,7 @@ SoundPlayer* LazySoundPlayer::load() {
             continue;
         }
         const auto create = reinterpret_cast<Create>(module.resolve(kFactory));
+        stuckThreads.store(reinterpret_cast<Stuck>(module.resolve(kStuck)));
         if (create)
             player_.reset(create());
         if (player_)
@@ -101,6 +107,11 @@ SoundPlayer* LazySoundPlayer::load() {
     qCWarning(lcSound).noquote() << "no sound module; the program stays silent."
                                  << tried.join(QStringLiteral("; "));
     return nullptr;
+}
+
+bool LazySoundPlayer::threadsLeftBehind() {
+    const Stuck stuck = stuckThreads.load();
+    return stuck && stuck() > 0;
 }
 
 void LazySoundPlayer::play(const QString& name) {

@@ -29,6 +29,10 @@ public:
     /// itself (a build tree).
     static QStringList defaultFolders();
 
+    /// Whether a sound thread of the loaded module is stuck in the sound server, so that the
+    /// end of the process must not run the sound server library's clean-up.
+    static bool threadsLeftBehind();
+
 private:
     SoundPlayer* load();
 

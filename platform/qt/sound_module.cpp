@@ -15,3 +15,9 @@ extern "C" Q_DECL_EXPORT klangor::SoundPlayer* klangor_create_sound_player() {
 extern "C" Q_DECL_EXPORT const char* klangor_sound_module_build() {
     return KLANGOR_BUILD_STAMP;
 }
+
+// How many of the module's sound threads are stuck in the sound server (see
+// QtSoundPlayer::threadsLeftBehind()).
+extern "C" Q_DECL_EXPORT int klangor_sound_threads_left_behind() {
+    return klangor::QtSoundPlayer::threadsLeftBehind();
+}
