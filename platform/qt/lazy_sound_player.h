@@ -7,6 +7,10 @@
 
 #include <memory>
 
+/// The sound module carries this text followed by its build stamp, so that the program knows a
+/// module of its own build before it loads it.
+#define KLANGOR_SOUND_MODULE_MARK "klangor sound module of build "
+
 namespace klangor {
 
 /// The program's sound player, loaded from the sound module (klangor-sound) on first use:
