@@ -71,6 +71,10 @@ constexpr Text kBadAction{
     "file path",
     "--action: '%1' ne none, lock, sleep, hibernate, restart, shutdown ne de tam bir dosya yolu"};
 constexpr Text kNoFile{"--action: there is no file '%1'", "--action: '%1' diye bir dosya yok"};
+constexpr Text kFolder{"--action: '%1' is a folder, not a file",
+                       "--action: '%1' bir klasör, dosya değil"};
+constexpr Text kNotRegular{"--action: '%1' is not an ordinary file (a pipe or a device)",
+                           "--action: '%1' sıradan bir dosya değil (boru ya da aygıt)"};
 constexpr Text kAtAndIn{"--at and --in cannot be used together",
                         "--at ve --in birlikte kullanılamaz"};
 constexpr Text kUnexpected{"unexpected argument '%1'", "beklenmeyen argüman '%1'"};
@@ -110,10 +114,28 @@ std::optional<QTime> parseClockTime(const QString& text) {
     return t;
 }
 
+// The message as it may go to a terminal: control characters (an escape sequence in a value
+// would be obeyed) and the marks that turn the direction of text are written as \xHH or \uHHHH.
+QString printable(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool bidi = (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) ||
+                          u == 0x200E || u == 0x200F || u == 0x061C;
+        if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else if (bidi)
+            out += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 CommandLine error(const QString& line, Language language) {
     CommandLine result;
     result.kind = CommandLine::Kind::Error;
-    result.text = line + kSeeHelp.in(language);
+    result.text = printable(line) + kSeeHelp.in(language);
     return result;
 }
 
@@ -210,8 +232,13 @@ CommandLine parseCommandLine(const QStringList& arguments, Language language) {
             // file that is there.
             if (!QDir::isAbsolutePath(value))
                 return error(kBadAction.in(language).arg(value), language);
-            if (!QFileInfo(value).isFile())
+            const QFileInfo file(value);
+            if (!file.exists())
                 return error(kNoFile.in(language).arg(value), language);
+            if (file.isDir())
+                return error(kFolder.in(language).arg(value), language);
+            if (!file.isFile())
+                return error(kNotRegular.in(language).arg(value), language);
             r.action = AfterAlarm::ExecuteCommand;
             r.actionFile = QDir::cleanPath(value);
         }

@@ -77,6 +77,16 @@ void TForm1::setUpFrame() {
     // Look of the form that a .ui file cannot say in pixels.
     ui.PageControl1->setCurrentIndex(0);
     ui.Panel4->raise();
+    // Right to left (-reverse): the tabs start at the right end of their row, so the language
+    // bar goes to the left end, its parts in mirrored order.
+    if (layoutDirection() == Qt::RightToLeft) {
+        const auto mirror = [](QWidget* w) {
+            w->move(w->parentWidget()->width() - w->x() - w->width(), w->y());
+        };
+        mirror(ui.Panel4);
+        for (QWidget* w : ui.Panel4->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            mirror(w);
+    }
     setPixelFont(ui.Label8, 11);
     setPixelFont(ui.wwDBDateTimePicker1, 17);
     setPixelFont(ui.Button1, 12, true);

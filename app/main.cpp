@@ -56,9 +56,15 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     klangor::setUpApplication();
 
-    TForm1 form(klangor::makeSystemPlatform());
-    klangor::closeOnQuitRequests(&form);
-    form.show();
-    klangor::applyStartRequest(form, request);
-    return app.exec();
+    int exitCode = 0;
+    {
+        TForm1 form(klangor::makeSystemPlatform());
+        klangor::closeOnQuitRequests(&form);
+        form.show();
+        klangor::applyStartRequest(form, request);
+        exitCode = app.exec();
+    }
+    // The settings were saved as the window closed.
+    klangor::endAtOnceIfSoundIsStuck(exitCode);
+    return exitCode;
 }

@@ -16,4 +16,9 @@ QString prepareDisplay();
 /// session) close `window` the normal way, so that its close handler runs.
 void closeOnQuitRequests(QWidget* window);
 
+/// Called once the window is gone and its settings are saved: when a sound thread is still stuck
+/// in the sound server, ends the process with `exitCode` at once, without the clean-up of the
+/// libraries (the sound server's would abort on the stuck thread's lock). Otherwise returns.
+void endAtOnceIfSoundIsStuck(int exitCode);
+
 }  // namespace klangor

@@ -93,6 +93,15 @@ QDBusMessage sessionLock(const QString& path) {
 }
 
 /// The reason an error reply gives, in the service's words.
+// Whether the call failed for want of an answer rather than by one.
+bool isNoAnswer(const QDBusMessage& reply) {
+    const QString name = reply.errorName();
+    return name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.Timeout") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.TimedOut") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.Disconnected");
+}
+
 QString reasonOf(const QDBusMessage& reply) {
     return reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
 }
@@ -213,8 +222,10 @@ void LogindPower::requestExplained(PowerAction action, Outcome done) {
             callAsync(bus, msg, timeoutMs, [method, report](const QDBusMessage& reply) {
                 const bool ok = !isError(reply);
                 if (!ok)
-                    qCWarning(lcPower)
-                        << "the login manager refused" << method << ":" << describe(reply);
+                    qCWarning(lcPower).noquote()
+                        << (isNoAnswer(reply) ? "the login manager did not answer"
+                                              : "the login manager refused")
+                        << method << ":" << describe(reply);
                 report(ok, ok ? QString() : reasonOf(reply));
             });
         },

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/session.h"
+#include "platform/logging.h"
+#include "platform/qt/lazy_sound_player.h"
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -10,7 +12,9 @@
 
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 namespace klangor {
 
@@ -18,9 +22,12 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+// Never waits: when the pair is full, a request is already waiting there, and one is enough.
 void onSignal(int) {
+    const int saved = errno;
     const char c = 1;
     [[maybe_unused]] auto n = ::write(signalPipe[1], &c, 1);
+    errno = saved;
 }
 
 }  // namespace
@@ -39,13 +46,15 @@ QString prepareDisplay() {
 }
 
 void closeOnQuitRequests(QWidget* window) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
     QPointer<QWidget> target(window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [target] {
-        char c;
-        [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
+        // Every request that came meanwhile is one and the same.
+        char buffer[256];
+        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
         if (target)
             target->close();
     });
@@ -63,6 +72,16 @@ void closeOnQuitRequests(QWidget* window) {
                          if (target)
                              target->close();
                      });
+}
+
+void endAtOnceIfSoundIsStuck(int exitCode) {
+    if (!LazySoundPlayer::threadsLeftBehind())
+        return;
+    qCWarning(lcSound) << "a sound thread is stuck in the sound server; ending without the "
+                          "libraries' clean-up";
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_exit(exitCode);
 }
 
 }  // namespace klangor

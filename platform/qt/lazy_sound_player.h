@@ -7,6 +7,10 @@
 
 #include <memory>
 
+/// The sound module carries this text followed by its build stamp, so that the program knows a
+/// module of its own build before it loads it.
+#define KLANGOR_SOUND_MODULE_MARK "klangor sound module of build "
+
 namespace klangor {
 
 /// The program's sound player, loaded from the sound module (klangor-sound) on first use:
@@ -28,6 +32,10 @@ public:
     /// (<libdir>/klangor, found from the program's own folder), then the program's folder
     /// itself (a build tree).
     static QStringList defaultFolders();
+
+    /// Whether a sound thread of the loaded module is stuck in the sound server, so that the
+    /// end of the process must not run the sound server library's clean-up.
+    static bool threadsLeftBehind();
 
 private:
     SoundPlayer* load();

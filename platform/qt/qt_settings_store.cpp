@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace klangor {
 
@@ -37,6 +39,67 @@ std::unique_ptr<QSettings> openRegistry() {
                                        QSettings::NativeFormat);
 }
 #endif
+
+// Whether every line of the INI file at `path` is one that QSettings takes in: blank, a comment,
+// a group header or a key with its value.
+bool allLinesUnderstood(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray text = f.readAll();
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text.remove(0, 3);
+    for (QByteArray line : text.split('\n')) {
+        line = line.trimmed();
+        const bool fine = line.isEmpty() || line.startsWith(';') || line.startsWith('#') ||
+                          (line.startsWith('[') && line.endsWith(']')) || line.indexOf('=') > 0;
+        if (!fine)
+            return false;
+    }
+    return true;
+}
+
+// The settings in QSettings' INI form, or nothing when they could not be prepared. QSettings
+// writes them to a file of its own in a fresh temporary folder, and they are read back and
+// compared before they count: that write may fail as silently as any other.
+QByteArray iniText(const QMap<QString, QVariant>& values) {
+    const QTemporaryDir dir;
+    if (!dir.isValid())
+        return {};
+    const QString file = dir.filePath(QStringLiteral("settings.ini"));
+    // What must come back: every key QSettings took (it drops some, an empty name for one), and
+    // the text and numbers among the values (the program's own among them) as they went; of
+    // other types (a blob another program wrote) only that they are there.
+    QStringList keys;
+    QMap<QString, QString> texts;
+    {
+        QSettings staged(file, QSettings::IniFormat);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            staged.setValue(it.key(), it.value());
+        keys = staged.allKeys();
+        for (const QString& key : keys) {
+            const QVariant value = staged.value(key);
+            if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::Int)
+                texts.insert(key, value.toString());
+        }
+        staged.sync();
+        if (staged.status() != QSettings::NoError)
+            return {};
+    }
+    const QSettings check(file, QSettings::IniFormat);
+    QStringList back = check.allKeys();
+    keys.sort();
+    back.sort();
+    if (check.status() != QSettings::NoError || back != keys)
+        return {};
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+        if (check.value(it.key()).toString() != it.value())
+            return {};
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
 
 }  // namespace
 
@@ -79,14 +142,32 @@ void QtSettingsStore::load() {
     }
     QSettings settings(path_, QSettings::IniFormat);
     const QStringList keys = settings.childKeys();
-    if (settings.status() != QSettings::NoError) {
-        setAside(QStringLiteral("it cannot be read as settings"));
-        return;
-    }
     for (const QString& key : keys)
         values_.insert(key, settings.value(key));
-    if (values_.isEmpty() && file.size() > 0)
+    if (values_.isEmpty() && file.size() > 0) {
         setAside(QStringLiteral("it holds no settings"));
+        return;
+    }
+    // QSettings finds fault with things that cost nothing (a byte order mark, a comment line),
+    // and reads every value all the same: those values stand. Only a line it could not take in
+    // means that something may be lost; the file is then copied aside as it is before the
+    // next save rewrites it.
+    if (settings.status() != QSettings::NoError && !allLinesUnderstood(path_))
+        keepCopy(QStringLiteral("some of it cannot be read as settings"));
+}
+
+void QtSettingsStore::keepCopy(const QString& why) {
+    const QString aside = path_ + QStringLiteral(".corrupt");
+    QFile::remove(aside);
+    if (QFile::copy(path_, aside)) {
+        qCWarning(lcSettings) << "the settings file was copied to" << aside << "because" << why
+                              << "- the values that could be read are used";
+    } else {
+        keepFile_ = true;
+        qCWarning(lcSettings) << "the settings file" << path_
+                              << "is used as far as it can be read, but" << why
+                              << "and no copy could be kept; it is not saved over";
+    }
 }
 
 bool QtSettingsStore::exists() {
@@ -153,25 +234,45 @@ bool QtSettingsStore::saveToFile(const std::vector<std::pair<QString, QVariant>>
                               << path_;
         return false;
     }
-    {
-        // QSettings waits for its lock without limit; make sure it will get it at once. A lock
-        // left behind by a copy that was killed is taken over (QLockFile checks its owner).
-        QLockFile lock(path_ + QStringLiteral(".lock"));
-        if (!lock.tryLock(kLockWaitMs)) {
-            qCWarning(lcSettings) << "the settings are locked, not saved:" << lock.error();
-            return false;
-        }
+    // Held to the end of the save, so that another copy of the program does not write in
+    // between. A lock left behind by a copy that was killed is taken over (QLockFile checks its
+    // owner).
+    QLockFile lock(path_ + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            qCWarning(lcSettings) << "the settings are locked by another copy, not saved";
+        else
+            qCWarning(lcSettings) << "the settings' lock file cannot be made, not saved:"
+                                  << lock.error();
+        return false;
     }
-    // Only the program's own values change; QSettings writes a new file and renames it over the
-    // old one, so an interrupted save leaves either the old settings or the new.
-    QSettings settings(path_, QSettings::IniFormat);
+    // Only the program's own values change; other keys and groups are carried over as they
+    // were read.
+    QMap<QString, QVariant> merged;
+    if (QFileInfo(path_).isFile()) {
+        const QSettings old(path_, QSettings::IniFormat);
+        for (const QString& key : old.allKeys())
+            merged.insert(key, old.value(key));
+    }
     for (const auto& [name, value] : values) {
-        settings.setValue(name, value);
+        merged.insert(name, value);
         values_.insert(name, value);
     }
-    settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        qCWarning(lcSettings) << "the settings could not be written:" << path_;
+    const QByteArray text = iniText(merged);
+    if (text.isEmpty()) {
+        qCWarning(lcSettings) << "the settings could not be written:" << path_
+                              << "- no room to prepare them; the old file is kept";
+        return false;
+    }
+    // QSettings does not notice every failed write (a full disk left an empty file behind), so
+    // the file is written here, every step checked: a new file, renamed over the old one only
+    // when all of it is on disk.
+    QSaveFile out(path_);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.flush() ||
+        !out.commit()) {
+        qCWarning(lcSettings) << "the settings could not be written:" << path_ << "-"
+                              << out.errorString() << "; the old file is kept";
+        out.cancelWriting();
         return false;
     }
     return true;

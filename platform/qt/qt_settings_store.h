@@ -18,8 +18,11 @@ namespace klangor {
 /// Windows the registry key HKEY_CURRENT_USER\Vostrel\klangor2.
 ///
 /// The file is read once per run and judged first:
-/// - malformed, larger than any settings file (1 MiB), or holding none of the program's values:
-///   moved aside to "<file>.corrupt" (replacing an older one); the program starts on defaults;
+/// - larger than any settings file (1 MiB), or holding none of the program's values: moved
+///   aside to "<file>.corrupt" (replacing an older one); the program starts on defaults;
+/// - with lines that cannot be read as settings: the values that can be read are used, and a
+///   copy is kept as "<file>.corrupt" before a save rewrites it (marks and comments that QSettings
+///   merely frowns on are no reason);
 /// - unreadable, or not a file: kept as it is, the program starts on defaults and never saves
 ///   over it;
 /// - a symbolic link: not followed; the program starts on defaults and a save replaces the link
@@ -42,6 +45,8 @@ public:
 private:
     void load();
     bool saveToFile(const std::vector<std::pair<QString, QVariant>>& values);
+    // Copies the file aside (to "<file>.corrupt") and logs `why`, leaving it in place.
+    void keepCopy(const QString& why);
 
     QString path_;  // the settings file; empty: the Windows registry
     bool loaded_ = false;

@@ -100,6 +100,47 @@ bool QtShell::openWithDesktop(const QString& what) {
     return true;
 }
 
+// A program we may run but not read: a binary runs so, a script does not (its interpreter cannot
+// read it either), and which of the two it is cannot be told beforehand. So its start is
+// watched, and an end in failure soon after comes back as the opener's verdict does.
+bool QtShell::startUnseen(const QString& program) {
+    // Without a parent: a program still running when this one ends is never killed with it.
+    // The object goes when the program ends, or is left to the end of the process.
+    auto* process = new QProcess;
+    process->setProgram(program);
+    process->setWorkingDirectory(QFileInfo(program).absolutePath());
+    process->setStandardInputFile(QProcess::nullDevice());
+    // Its output goes where ours goes, so that it never writes into a pipe nobody reads.
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer since;
+    since.start();
+    const LateFailure report = lateFailure_;
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, program, since, report](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status == QProcess::NormalExit && code == 0)
+                             return;
+                         const QString reason =
+                             status == QProcess::CrashExit
+                                 ? QStringLiteral("it crashed")
+                                 : QStringLiteral("it ended with code %1").arg(code);
+                         if (since.elapsed() > kVerdictWindowMs) {
+                             qCInfo(lcShell) << "the program" << program << "ended:" << reason;
+                             return;
+                         }
+                         qCWarning(lcShell) << "could not run" << program << ":" << reason;
+                         if (report)
+                             report(program.toStdString(), reason.toStdString());
+                     });
+    process->start();
+    if (!process->waitForStarted(5000)) {
+        qCWarning(lcShell) << "could not start" << program << ":" << process->errorString();
+        delete process;
+        return false;
+    }
+    return true;
+}
+
 bool QtShell::open(const std::string& target) {
     const QString text = QString::fromStdString(target);
     if (text.isEmpty())
@@ -110,6 +151,8 @@ bool QtShell::open(const std::string& target) {
             qCWarning(lcShell) << "no such file:" << text;
             return false;
         }
+        if (isProgram(file) && !file.isReadable())
+            return startUnseen(file.absoluteFilePath());
         if (isProgram(file)) {
             // Never through a shell: the path is the program itself, whatever characters it
             // holds, and it gets no arguments.

@@ -19,6 +19,7 @@ public:
 
 private:
     bool openWithDesktop(const QString& what);
+    bool startUnseen(const QString& program);
 
     QString opener_;
     LateFailure lateFailure_;

@@ -52,6 +52,15 @@ constexpr qint64 kEngineAnswerMs = 3000;
 // How long the end of the program waits for the sound thread to wind down.
 constexpr int kShutdownWaitMs = 2000;
 
+// Sound threads given up on while still stuck in the sound server.
+std::atomic<int> threadsStuck{0};
+
+// Counts `thread` as stuck until it ends, if it ever does.
+void countStuck(QThread* thread) {
+    threadsStuck.fetch_add(1);
+    QObject::connect(thread, &QThread::finished, [] { threadsStuck.fetch_sub(1); });
+}
+
 qint64 monotonicMs() {
     static QElapsedTimer clock = [] {
         QElapsedTimer t;
@@ -80,6 +89,7 @@ QtSoundPlayer::~QtSoundPlayer() {
     } else {
         // Stuck in the sound server: the process is ending, so it is left to the system.
         qCWarning(lcSound) << "the sound thread did not end; leaving it behind";
+        countStuck(thread_);
     }
 }
 
@@ -98,6 +108,7 @@ void QtSoundPlayer::abandonEngine() {
                        << "ms (a stalled sound server?); starting another one";
     // Whenever it comes back, it ends by itself and deletes what it holds.
     QObject::connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    countStuck(thread_);
     QMetaObject::invokeMethod(
         engine_,
         [engine = engine_] {
@@ -107,6 +118,10 @@ void QtSoundPlayer::abandonEngine() {
         Qt::QueuedConnection);
     thread_ = nullptr;
     engine_ = nullptr;
+}
+
+int QtSoundPlayer::threadsLeftBehind() {
+    return threadsStuck.load();
 }
 
 QUrl QtSoundPlayer::sourceOf(const QString& name) {

@@ -28,6 +28,10 @@ public:
     void play(const QString& name) override;
     void prepare() override;
 
+    /// Sound threads of any player given up on while stuck in the sound server and not ended
+    /// since. The sound server's library must not be cleaned up while one runs.
+    static int threadsLeftBehind();
+
 private:
     class Engine;
     static QUrl sourceOf(const QString& name);

@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 using klangor::AfterAlarm;
 using klangor::CommandLine;
 using klangor::parseCommandLine;
@@ -35,6 +39,7 @@ class TestCommandLine : public QObject {
 
     QTemporaryDir dir_;
     QString file_;
+    QString fifo_;
 
 private slots:
     void initTestCase() {
@@ -42,6 +47,10 @@ private slots:
         file_ = dir_.filePath(QStringLiteral("wake up.sh"));
         QFile f(file_);
         QVERIFY(f.open(QIODevice::WriteOnly));
+#ifndef Q_OS_WIN
+        fifo_ = dir_.filePath(QStringLiteral("pipe"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo_).constData(), 0600) == 0);
+#endif
     }
 
     // What each option sets; "-" stands for a part left unset.
@@ -143,7 +152,22 @@ private slots:
             << args({"--action", "bin/run.sh"}) << "--action: 'bin/run.sh'";
         QTest::newRow("action shell line")
             << args({"--action", "/bin/true; rm -rf ~"}) << "no file '/bin/true; rm -rf ~'";
-        QTest::newRow("action folder") << args({"--action", "/tmp"}) << "no file '/tmp'";
+        QTest::newRow("action missing file")
+            << args({"--action", "/nonexistent/run.sh"}) << "no file '/nonexistent/run.sh'";
+        QTest::newRow("action folder")
+            << args({"--action", "/tmp"}) << "'/tmp' is a folder, not a file";
+#ifndef Q_OS_WIN
+        QTest::newRow("action pipe")
+            << args({"--action"}) + QStringList{fifo_} << "'" + fifo_ + "' is not an ordinary file";
+        QTest::newRow("action device")
+            << args({"--action", "/dev/null"}) << "'/dev/null' is not an ordinary file";
+#endif
+        // Control characters in a value would be obeyed by the terminal: they are written out.
+        QTest::newRow("escape sequence")
+            << args({"--at", "\x1b]0;owned\x07\x1b[2J"}) << "--at: '\\x1b]0;owned\\x07\\x1b[2J'";
+        QTest::newRow("line break") << args({"--in", "5\nm"}) << "--in: '5\\x0am'";
+        QTest::newRow("direction mark")
+            << args({"--action", "/x/\u202Ehs.exe"}) << "'/x/\\u202ehs.exe'";
         QTest::newRow("argument") << args({"now"}) << "'now'";
     }
     void mistakes() {
@@ -152,7 +176,8 @@ private slots:
         const CommandLine line = parseCommandLine(arguments, Language::English);
         QCOMPARE(line.kind, Kind::Error);
         QVERIFY2(line.text.contains(says), qPrintable(line.text));
-        QVERIFY2(!line.text.contains(u'\n'), qPrintable(line.text));
+        for (const QChar c : line.text)
+            QVERIFY2(c.category() != QChar::Other_Control, qPrintable(line.text));
         QVERIFY(line.text.contains(QStringLiteral("--help")));
     }
 

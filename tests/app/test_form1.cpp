@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QStyleHints>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -53,6 +54,45 @@ private slots:
         QCOMPARE(ctl(form).Panel4->geometry(), QRect(199, 1, 169, 29));
         QCOMPARE(ctl(form).lnlLang->geometry(), QRect(107, 3, 31, 25));
         QCOMPARE(ctl(form).Panel3->text(), QStringLiteral("?"));
+    }
+
+    // The language bar shares the tab row with the tabs in either direction (-reverse turns
+    // it): no tab under it, and its buttons whole inside it and the window, in both languages.
+    void languageBarBesideTheTabs_data() {
+        QTest::addColumn<Qt::LayoutDirection>("direction");
+        QTest::newRow("left to right") << Qt::LeftToRight;
+        QTest::newRow("right to left") << Qt::RightToLeft;
+    }
+    void languageBarBesideTheTabs() {
+        QFETCH(Qt::LayoutDirection, direction);
+        QGuiApplication::setLayoutDirection(direction);
+        const struct Restore {
+            ~Restore() { QGuiApplication::setLayoutDirection(Qt::LeftToRight); }
+        } restore;
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.layoutDirection(), direction);
+        for (bool turkish : {false, true}) {
+            if (turkish)
+                form.lnlLangClick();
+            const QRect bar = ctl(form).Panel4->geometry();
+            QVERIFY(form.rect().contains(bar));
+            const QTabBar* tabs = ctl(form).PageControl1->tabBar();
+            for (int i = 0; i < tabs->count(); ++i) {
+                const QRect tab(tabs->mapTo(&form, tabs->tabRect(i).topLeft()),
+                                tabs->tabRect(i).size());
+                QVERIFY2(!tab.intersects(bar), qPrintable(tabs->tabText(i)));
+            }
+            for (QWidget* part :
+                 {static_cast<QWidget*>(ctl(form).Label8), static_cast<QWidget*>(ctl(form).lnlLang),
+                  static_cast<QWidget*>(ctl(form).Panel3)})
+                QVERIFY2(ctl(form).Panel4->rect().contains(part->geometry()),
+                         qPrintable(part->objectName()));
+            QVERIFY(!ctl(form).lnlLang->geometry().intersects(ctl(form).Label8->geometry()));
+            QVERIFY(!ctl(form).lnlLang->geometry().intersects(ctl(form).Panel3->geometry()));
+        }
     }
 
     void showSequence() {

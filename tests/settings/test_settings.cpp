@@ -11,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -252,9 +254,6 @@ private slots:
     void damagedFile_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("setAside");
-        QTest::newRow("malformed section") << QByteArray("[General\nxMinutes=7\nlang=TR\n") << true;
-        QTest::newRow("broken header after values")
-            << QByteArray("[General]\nxMinutes=7\n[x\nlang=TR\n") << true;
         QByteArray noise(4096, '\0');
         quint32 x = 12345;
         for (char& c : noise) {
@@ -292,6 +291,45 @@ private slots:
         QCOMPARE(saved.status(), QSettings::NoError);
         QCOMPARE(saved.allKeys().size(), 8);
         QCOMPARE(saved.value("xMinutes").toString(), QStringLiteral("60"));
+    }
+
+    // A file that QSettings finds fault with but reads: the values it read are used. A copy is
+    // kept aside only when some line could not be read, and the next save writes a clean file.
+    void readableFileIsKept_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("chkTwo");
+        QTest::addColumn<bool>("copyAside");
+        QTest::newRow("byte order mark")
+            << QByteArray("\xEF\xBB\xBF[General]\nxMinutes=7\nchkTwo=1\n") << true << false;
+        QTest::newRow("comment line")
+            << QByteArray("# my alarm clock\n[General]\nxMinutes=7\r\nchkTwo=1\n") << true << false;
+        QTest::newRow("malformed section")
+            << QByteArray("[General\nxMinutes=7\nchkTwo=1\n") << true << true;
+        QTest::newRow("stray line")
+            << QByteArray("[General]\nxMinutes=7\nnot a setting\nchkTwo=1\n") << true << true;
+        QTest::newRow("broken header after values")
+            << QByteArray("[General]\nxMinutes=7\n[x\nchkTwo=1\n") << false << true;
+    }
+    void readableFileIsKept() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, chkTwo);
+        QFETCH(bool, copyAside);
+        writeFile(configFile(), content);
+        {
+            Run run;
+            QCOMPARE(ctl(*run.form).xMinutes->value(), 7);
+            QCOMPARE(ctl(*run.form).chkTwo->isChecked(), chkTwo);
+            QCOMPARE(readFile(configFile()), content);
+            QCOMPARE(readFile(configFile() + QStringLiteral(".corrupt")),
+                     copyAside ? content : QByteArray());
+            run.form->close();
+        }
+        QSettings saved(configFile(), QSettings::IniFormat);
+        QCOMPARE(saved.status(), QSettings::NoError);
+        QCOMPARE(saved.value("xMinutes").toInt(), 7);
+        QCOMPARE(saved.value("chkTwo").toInt(), chkTwo ? 1 : 0);
+        QCOMPARE(readFile(configFile() + QStringLiteral(".corrupt")),
+                 copyAside ? content : QByteArray());
     }
 
     // A settings path that cannot be read or written as a file: defaults, no crash, no save.
@@ -402,6 +440,68 @@ private slots:
         Run run;
         QCOMPARE(controls(*run.form), kDefaultsEnglish);
         QCOMPARE(QFileInfo(configFile() + QStringLiteral(".corrupt")).size(), huge.size());
+    }
+
+    // A save that runs out of disk space leaves the old file as it was, and says so. The disk is
+    // a small tmpfs of the test's own, in a mount namespace (so as root, as CI runs): the test
+    // runs itself again in there.
+    void fullDiskKeepsTheFile() {
+        if (qEnvironmentVariableIsEmpty("KLANGOR_SMALL_DISK")) {
+            QTemporaryDir mountPoint;
+            QVERIFY(mountPoint.isValid());
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("KLANGOR_SMALL_DISK"), mountPoint.path());
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), mountPoint.path());
+            QProcess rerun;
+            rerun.setProcessEnvironment(env);
+            rerun.setProcessChannelMode(QProcess::MergedChannels);
+            rerun.start(QStringLiteral("unshare"),
+                        {QStringLiteral("--mount"), QStringLiteral("--propagation"),
+                         QStringLiteral("private"), QStringLiteral("sh"), QStringLiteral("-c"),
+                         QStringLiteral("mount -t tmpfs -o size=64k klangor-test \"$0\" && "
+                                        "exec \"$@\""),
+                         mountPoint.path(), QCoreApplication::applicationFilePath(),
+                         QStringLiteral("fullDiskKeepsTheFile")});
+            QVERIFY2(rerun.waitForFinished(60000), "unshare did not finish");
+            QVERIFY2(rerun.exitStatus() == QProcess::NormalExit && rerun.exitCode() == 0,
+                     rerun.readAll().constData());
+            return;
+        }
+        const QString disk = qEnvironmentVariable("KLANGOR_SMALL_DISK");
+        QCOMPARE(QStorageInfo(disk).rootPath(), disk);
+        QCOMPARE(QStorageInfo(disk).fileSystemType(), QByteArray("tmpfs"));
+
+        const QByteArray mine = "[General]\nlang=TR\nxMinutes=33\n[Other]\nkey=kept\n";
+        writeFile(configFile(), mine);
+        Run run;
+        QCOMPARE(ctl(*run.form).xMinutes->value(), 33);
+        ctl(*run.form).xMinutes->setValue(34);
+        // The disk filled up to one page, which the lock takes.
+        QFile lastPage(disk + QStringLiteral("/last page"));
+        QVERIFY(lastPage.open(QIODevice::WriteOnly));
+        QVERIFY(lastPage.write(QByteArray(4096, 'x')) == 4096 && lastPage.flush());
+        lastPage.close();
+        QFile filler(disk + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray page(4096, 'x');
+        while (filler.write(page) == page.size()) {
+        }
+        while (filler.write("x", 1) == 1) {
+        }
+        filler.close();
+        QVERIFY(lastPage.remove());
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("settings could not be written")));
+        run.form->close();
+        QCOMPARE(readFile(configFile()), mine);
+
+        // With room again the same save goes through, other programs' keys and all.
+        QVERIFY(filler.remove());
+        QVERIFY(klangor::QtSettingsStore(configFile()).save({{QStringLiteral("xMinutes"), 35}}));
+        const QSettings saved(configFile(), QSettings::IniFormat);
+        QCOMPARE(saved.value("xMinutes").toInt(), 35);
+        QCOMPARE(saved.value("lang").toString(), QStringLiteral("TR"));
+        QCOMPARE(saved.value("Other/key").toString(), QStringLiteral("kept"));
     }
 
     // A lock that cannot be taken (a folder of that name, as a crash or a stranger may leave)

@@ -98,6 +98,32 @@ private slots:
         expectOnlyTheSentinel(shell, desktop);
     }
 
+    // A script we may run but not read cannot run (its interpreter cannot read it either): that
+    // comes back as a failure to open it.
+    void executeOnlyScriptFailureIsReported() {
+        if (klangor::test::runningAsRoot()) {
+            KLANGOR_RERUN_AS_ORDINARY_USER("executeOnlyScriptFailureIsReported",
+                                           QProcessEnvironment::systemEnvironment());
+            return;
+        }
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString script = dir.filePath(QStringLiteral("wake up.sh"));
+        QVERIFY(writeFile(script, "#!/bin/sh\nexit 0\n", false));
+        QVERIFY(QFile::setPermissions(
+            script, QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther | QFile::WriteOwner));
+        QVERIFY(!QFileInfo(script).isReadable());
+        StandInOpener desktop;
+        QtShell shell(desktop.path());
+        QStringList reports;
+        shell.setLateFailureHandler([&](const std::string& target, const std::string&) {
+            reports << QString::fromStdString(target);
+        });
+        QVERIFY(shell.open(script.toStdString()));
+        QTRY_COMPARE_WITH_TIMEOUT(reports, QStringList{script}, 15000);
+        QCOMPARE(desktop.given(), QStringList{});
+    }
+
     void programStartsAsItself_data() {
         QTest::addColumn<QString>("name");
         QTest::newRow("space and semicolon") << "a b; touch x.sh";

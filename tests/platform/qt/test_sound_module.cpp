@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/lazy_sound_player.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 using klangor::LazySoundPlayer;
 
@@ -52,6 +61,11 @@ private slots:
         const QByteArray whole = real.readAll();
         QTest::newRow("truncated to a half") << whole.left(whole.size() / 2);
         QTest::newRow("truncated by a page") << whole.left(whole.size() - 4096);
+        // The right size, but zeros where the data should be (a crash before the data reached
+        // the disk).
+        QTest::newRow("zero-filled") << QByteArray(whole.size(), '\0');
+        QTest::newRow("zeroed after its headers")
+            << whole.left(4096) + QByteArray(whole.size() - 4096, '\0');
     }
 
     void missingOrBrokenModuleStaysSilent() {
@@ -70,6 +84,49 @@ private slots:
         player.play(QStringLiteral("cock1"));
         player.prepare();
         QVERIFY(!player.isLoaded());
+    }
+
+    // A FIFO where the module belongs: the player does not wait for a writer. (Should it wait,
+    // a writer comes after a minute, so that the test fails rather than hangs.)
+    void fifoDoesNotHold() {
+        QTemporaryDir dir;
+        const QByteArray fifo =
+            QFile::encodeName(dir.filePath(QStringLiteral("libklangor-sound.so")));
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        std::atomic<bool> done{false};
+        std::atomic<bool> writerNeeded{false};
+        std::thread writer([&] {
+            QDeadlineTimer limit(60000);
+            while (!done && !limit.hasExpired())
+                QThread::msleep(20);
+            if (done)
+                return;
+            writerNeeded = true;
+            const int fd = ::open(fifo.constData(), O_WRONLY);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        LazySoundPlayer player({dir.path()});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not a regular file"));
+        player.prepare();
+        done = true;
+        writer.join();
+        QVERIFY(!writerNeeded);
+        QVERIFY(!player.isLoaded());
+    }
+
+    // A module of a build with the other sanitizer setting is refused before it is loaded: it
+    // never comes into the process (loading one built with sanitizers kills it).
+    void otherBuildIsNotLoaded() {
+        const QString dir = QStringLiteral(KLANGOR_OTHER_BUILD_MODULE_DIR);
+        QVERIFY(QFile::exists(dir + QStringLiteral("/libklangor-sound.so")));
+        LazySoundPlayer player({dir});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("from another build"));
+        player.prepare();
+        QVERIFY(!player.isLoaded());
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains(QFile::encodeName(dir)));
     }
 };
 
