@@ -2,6 +2,7 @@
 #include "platform/linux/dbus_notifier.h"
 #include "platform/logging.h"
 
+#include "platform/linux/bus_connection.h"
 #include "platform/linux/dbus_call.h"
 
 #include <QCoreApplication>
@@ -38,13 +39,20 @@ void logFailure(const QDBusMessage& reply, const char* what) {
 }  // namespace
 
 DBusNotifier::DBusNotifier() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
-    bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
-                SLOT(onActionInvoked(uint, QString)));
-    bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
-                SLOT(onClosed(uint, uint)));
+    // Connected on a thread of its own: a session bus that stalls as the program starts holds
+    // back the notifications, never the window.
+    QPointer<DBusNotifier> self(this);
+    withBus(
+        BusKind::Session, -1,
+        [self](QDBusConnection bus) {
+            if (!self || !bus.isConnected())
+                return;
+            bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), self,
+                        SLOT(onActionInvoked(uint, QString)));
+            bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), self,
+                        SLOT(onClosed(uint, uint)));
+        },
+        nullptr);
 }
 
 void DBusNotifier::notify(const QString& title, const QString& body) {
@@ -58,8 +66,8 @@ int DBusNotifier::notifyWithAction(const QString& title, const QString& body,
     const QString key = actionKeyOf(id);
     // A service without buttons would show the label as text, or nothing: ask first.
     QPointer<DBusNotifier> self(this);
-    callAsync(
-        QDBusConnection::sessionBus(), call(QStringLiteral("GetCapabilities")), kTimeoutMs,
+    callOnBus(
+        BusKind::Session, call(QStringLiteral("GetCapabilities")), kTimeoutMs,
         [self, title, body, actionLabel, id, key](const QDBusMessage& reply) {
             if (!self)
                 return;
@@ -87,26 +95,25 @@ void DBusNotifier::post(const QString& title, const QString& body, const QString
         << hints                      // hints
         << -1;                        // expire_timeout: the server's default
     QPointer<DBusNotifier> self(this);
-    callAsync(QDBusConnection::sessionBus(), msg, kTimeoutMs,
-              [self, id](const QDBusMessage& reply) {
-                  if (isError(reply)) {
-                      logFailure(reply, "the notification was not shown:");
-                      if (self)
-                          self->shown_.erase(id);
-                      return;
-                  }
-                  if (!self || id == 0)
-                      return;
-                  const auto it = self->shown_.find(id);
-                  if (it == self->shown_.end() || reply.arguments().isEmpty())
-                      return;
-                  const uint serverId = reply.arguments().first().toUInt();
-                  it->second.serverId = serverId;
-                  if (it->second.withdrawn) {
-                      self->close(serverId);
-                      self->shown_.erase(it);
-                  }
-              });
+    callOnBus(BusKind::Session, msg, kTimeoutMs, [self, id](const QDBusMessage& reply) {
+        if (isError(reply)) {
+            logFailure(reply, "the notification was not shown:");
+            if (self)
+                self->shown_.erase(id);
+            return;
+        }
+        if (!self || id == 0)
+            return;
+        const auto it = self->shown_.find(id);
+        if (it == self->shown_.end() || reply.arguments().isEmpty())
+            return;
+        const uint serverId = reply.arguments().first().toUInt();
+        it->second.serverId = serverId;
+        if (it->second.withdrawn) {
+            self->close(serverId);
+            self->shown_.erase(it);
+        }
+    });
 }
 
 void DBusNotifier::withdraw(int id) {
@@ -126,7 +133,7 @@ void DBusNotifier::withdraw(int id) {
 void DBusNotifier::close(uint serverId) {
     auto msg = call(QStringLiteral("CloseNotification"));
     msg << serverId;
-    callAsync(QDBusConnection::sessionBus(), msg, kTimeoutMs, [](const QDBusMessage& reply) {
+    callOnBus(BusKind::Session, msg, kTimeoutMs, [](const QDBusMessage& reply) {
         // A notification the user closed already is no longer there: nothing to report.
         if (isError(reply))
             qCDebug(lcNotify) << "the notification was not closed:" << describe(reply);
