@@ -3,6 +3,7 @@
 
 #include "lang/text_table.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -23,6 +24,9 @@ struct StartRequest {
     std::optional<int> action;     // --action: entry of the action list (AfterAlarm::Entry)
     QString actionFile;            // --action FILE: the file's absolute path ("Execute Command")
     bool repeater = false;         // --repeater: start the repeater with the saved periods
+    // When the command line was read: --at and --in count from then, however long the window
+    // then took to come up.
+    QDateTime readAt;
 };
 
 /// What the command line asks for: start (with a request, maybe empty), print the help or the

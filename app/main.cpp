@@ -37,6 +37,7 @@ std::optional<int> readCommandLine(int& argc, char* argv[], klangor::StartReques
             return kBadCommandLine;
         case klangor::CommandLine::Kind::Start:
             request = line.request;
+            request.readAt = klangor::SystemClock().now();
             return std::nullopt;
     }
     return std::nullopt;

@@ -16,7 +16,7 @@ set -euo pipefail
 run_packages=(
     # build the program and its sound module
     g++ cmake make pkg-config
-    qt6-base-dev qt6-multimedia-dev qt6-svg-dev libxext-dev libx11-dev
+    qt6-base-dev qt6-multimedia-dev qt6-svg-dev libxext-dev libx11-dev libpulse-dev
     # run it: the X11 platform plugin, image and SVG plugins, fonts, Qt's own Turkish texts, and
     # xdg-open, which opens a document picked for "Execute Command"
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 fonts-dejavu-core fonts-liberation2

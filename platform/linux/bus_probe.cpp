@@ -5,11 +5,14 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <cctype>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace klangor {
@@ -92,24 +95,103 @@ Reach connectTo(int fd, const sockaddr_un& addr, socklen_t length) {
     return errno == EAGAIN || errno == EINTR ? Reach::Busy : Reach::Refused;
 }
 
-/// Greets the bus on a connected socket and waits for any answer at all.
+/// Waits until `fd` has something to read, checking `stop` meanwhile: false once stopped.
+bool awaitReadable(int fd, const std::atomic<bool>& stop) {
+    while (!stop.load()) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, kSliceMs) > 0)
+            return true;  // data, or the bus closing
+    }
+    return false;
+}
+
+bool sendAll(int fd, const std::string& data) {
+    size_t sent = 0;
+    while (sent < data.size()) {
+        const ssize_t n =
+            ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EINTR && errno != EAGAIN)
+            return false;
+        if (n > 0)
+            sent += static_cast<size_t>(n);
+        else if (n < 0 && errno == EAGAIN)
+            ::poll(nullptr, 0, 10);
+    }
+    return true;
+}
+
+/// The bus's "Hello", the first message every client sends once authenticated, in the wire
+/// format: a little-endian method call with four header fields and no body.
+std::string helloMessage() {
+    std::string m;
+    auto align = [&m](size_t n) { m.resize((m.size() + n - 1) / n * n, '\0'); };
+    auto u32 = [&m, &align](uint32_t v) {
+        align(4);
+        for (int i = 0; i < 4; ++i)
+            m += static_cast<char>((v >> (8 * i)) & 0xff);
+    };
+    m += "l";
+    m += '\1';  // a method call
+    m += '\0';  // no flags
+    m += '\1';  // protocol version
+    u32(0);     // body length
+    u32(1);     // serial
+    const size_t lengthAt = m.size();
+    u32(0);  // header fields' length, written below
+    align(8);
+    const size_t fieldsFrom = m.size();
+    auto field = [&](char code, char type, const std::string& value) {
+        align(8);
+        m += code;
+        m += '\1';
+        m += type;
+        m += '\0';
+        u32(static_cast<uint32_t>(value.size()));
+        m += value;
+        m += '\0';
+    };
+    field(1, 'o', "/org/freedesktop/DBus");  // path
+    field(2, 's', "org.freedesktop.DBus");   // interface
+    field(3, 's', "Hello");                  // member
+    field(6, 's', "org.freedesktop.DBus");   // destination
+    const auto length = static_cast<uint32_t>(m.size() - fieldsFrom);
+    for (int i = 0; i < 4; ++i)
+        m[lengthAt + i] = static_cast<char>((length >> (8 * i)) & 0xff);
+    align(8);
+    return m;
+}
+
+/// Goes through a client's greeting on a connected socket up to the bus's answer to "Hello",
+/// which is where the D-Bus library waits without limit when a bus stalls half-way.
 BusProbe awaitAnswer(int fd, const std::atomic<bool>& stop) {
-    // A nul byte, then the first line of the EXTERNAL authentication, as every client sends.
+    // A nul byte, then the EXTERNAL authentication, as every client sends.
     std::string hexUid;
     for (const char c : std::to_string(::getuid())) {
         static const char digits[] = "0123456789abcdef";
         hexUid += digits[(c >> 4) & 0xf];
         hexUid += digits[c & 0xf];
     }
-    const std::string hello = std::string(1, '\0') + "AUTH EXTERNAL " + hexUid + "\r\n";
-    if (::send(fd, hello.data(), hello.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0)
+    const std::string auth = std::string(1, '\0') + "AUTH EXTERNAL " + hexUid + "\r\n";
+    if (!sendAll(fd, auth))
         return BusProbe::Answered;  // the bus hung up: let the D-Bus library find out why
-    while (!stop.load()) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, kSliceMs) > 0)
-            return BusProbe::Answered;  // a line, or the bus closing: either way it is awake
+    std::string line;
+    while (line.find("\r\n") == std::string::npos) {
+        if (!awaitReadable(fd, stop))
+            return BusProbe::Stopped;
+        char buffer[256];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR) || line.size() > 4096)
+            return BusProbe::Answered;  // closed or nonsense: the library will say why
+        if (n > 0)
+            line.append(buffer, static_cast<size_t>(n));
     }
-    return BusProbe::Stopped;
+    // Anything but acceptance (another mechanism wanted, a refusal) is for the library to
+    // settle; it answered, at least.
+    if (line.compare(0, 3, "OK ") != 0)
+        return BusProbe::Answered;
+    if (!sendAll(fd, "BEGIN\r\n" + helloMessage()))
+        return BusProbe::Answered;
+    return awaitReadable(fd, stop) ? BusProbe::Answered : BusProbe::Stopped;
 }
 
 }  // namespace
@@ -147,6 +229,30 @@ std::string systemBusAddresses() {
     if (fromEnvironment && *fromEnvironment)
         return fromEnvironment;
     return "unix:path=/var/run/dbus/system_bus_socket";
+}
+
+std::string sessionBusAddresses() {
+    const char* fromEnvironment = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (fromEnvironment && *fromEnvironment)
+        return fromEnvironment;
+    // Where the D-Bus library looks next: the user's bus in the runtime folder.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+        return {};
+    std::string address = "unix:path=";
+    for (const char c : std::string(runtime) + "/bus") {
+        const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '-' ||
+                           c == '_' || c == '.';
+        if (plain) {
+            address += c;
+        } else {
+            static const char digits[] = "0123456789abcdef";
+            address += '%';
+            address += digits[(static_cast<unsigned char>(c) >> 4) & 0xf];
+            address += digits[static_cast<unsigned char>(c) & 0xf];
+        }
+    }
+    return address;
 }
 
 }  // namespace klangor

@@ -2,8 +2,10 @@
 #include "platform/linux/dbus_notifier.h"
 #include "platform/logging.h"
 
+#include "platform/linux/bus_connection.h"
 #include "platform/linux/dbus_call.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QPointer>
@@ -15,8 +17,11 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-// The key of the one button a notification of ours may carry.
-const QString kActionKey = QStringLiteral("stop");
+// The button of a notification of ours carries a key no other notification has: its press
+// names the notification by itself, also before the service has said which number it gave it.
+QString actionKeyOf(int id) {
+    return QStringLiteral("stop-%1-%2").arg(QCoreApplication::applicationPid()).arg(id);
+}
 constexpr int kTimeoutMs = 10000;
 
 QDBusMessage call(const QString& method) {
@@ -34,13 +39,20 @@ void logFailure(const QDBusMessage& reply, const char* what) {
 }  // namespace
 
 DBusNotifier::DBusNotifier() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
-    bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
-                SLOT(onActionInvoked(uint, QString)));
-    bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
-                SLOT(onClosed(uint, uint)));
+    // Connected on a thread of its own: a session bus that stalls as the program starts holds
+    // back the notifications, never the window.
+    QPointer<DBusNotifier> self(this);
+    withBus(
+        BusKind::Session, -1,
+        [self](QDBusConnection bus) {
+            if (!self || !bus.isConnected())
+                return;
+            bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), self,
+                        SLOT(onActionInvoked(uint, QString)));
+            bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), self,
+                        SLOT(onClosed(uint, uint)));
+        },
+        nullptr);
 }
 
 void DBusNotifier::notify(const QString& title, const QString& body) {
@@ -51,20 +63,21 @@ int DBusNotifier::notifyWithAction(const QString& title, const QString& body,
                                    const QString& actionLabel, std::function<void()> onAction) {
     const int id = ++lastId_;
     shown_[id].onAction = std::move(onAction);
+    const QString key = actionKeyOf(id);
     // A service without buttons would show the label as text, or nothing: ask first.
     QPointer<DBusNotifier> self(this);
-    callAsync(QDBusConnection::sessionBus(), call(QStringLiteral("GetCapabilities")), kTimeoutMs,
-              [self, title, body, actionLabel, id](const QDBusMessage& reply) {
-                  if (!self)
-                      return;
-                  const bool buttons =
-                      !isError(reply) && !reply.arguments().isEmpty() &&
-                      reply.arguments().first().toStringList().contains(QStringLiteral("actions"));
-                  if (!buttons)
-                      qCDebug(lcNotify) << "the notification service shows no buttons";
-                  self->post(title, body,
-                             buttons ? QStringList{kActionKey, actionLabel} : QStringList{}, id);
-              });
+    callOnBus(
+        BusKind::Session, call(QStringLiteral("GetCapabilities")), kTimeoutMs,
+        [self, title, body, actionLabel, id, key](const QDBusMessage& reply) {
+            if (!self)
+                return;
+            const bool buttons =
+                !isError(reply) && !reply.arguments().isEmpty() &&
+                reply.arguments().first().toStringList().contains(QStringLiteral("actions"));
+            if (!buttons)
+                qCDebug(lcNotify) << "the notification service shows no buttons";
+            self->post(title, body, buttons ? QStringList{key, actionLabel} : QStringList{}, id);
+        });
     return id;
 }
 
@@ -82,35 +95,25 @@ void DBusNotifier::post(const QString& title, const QString& body, const QString
         << hints                      // hints
         << -1;                        // expire_timeout: the server's default
     QPointer<DBusNotifier> self(this);
-    callAsync(QDBusConnection::sessionBus(), msg, kTimeoutMs,
-              [self, id](const QDBusMessage& reply) {
-                  if (isError(reply)) {
-                      logFailure(reply, "the notification was not shown:");
-                      if (self) {
-                          self->shown_.erase(id);
-                          if (!self->awaitingAnswer())
-                              self->earlyPresses_.clear();
-                      }
-                      return;
-                  }
-                  if (!self || id == 0)
-                      return;
-                  const auto it = self->shown_.find(id);
-                  if (it == self->shown_.end() || reply.arguments().isEmpty())
-                      return;
-                  const uint serverId = reply.arguments().first().toUInt();
-                  it->second.serverId = serverId;
-                  auto& early = self->earlyPresses_;
-                  const bool pressed = std::erase(early, serverId) > 0;
-                  if (!self->awaitingAnswer())
-                      early.clear();
-                  if (it->second.withdrawn) {
-                      self->close(serverId);
-                      self->shown_.erase(it);
-                  } else if (pressed) {
-                      self->press(it->second);
-                  }
-              });
+    callOnBus(BusKind::Session, msg, kTimeoutMs, [self, id](const QDBusMessage& reply) {
+        if (isError(reply)) {
+            logFailure(reply, "the notification was not shown:");
+            if (self)
+                self->shown_.erase(id);
+            return;
+        }
+        if (!self || id == 0)
+            return;
+        const auto it = self->shown_.find(id);
+        if (it == self->shown_.end() || reply.arguments().isEmpty())
+            return;
+        const uint serverId = reply.arguments().first().toUInt();
+        it->second.serverId = serverId;
+        if (it->second.withdrawn) {
+            self->close(serverId);
+            self->shown_.erase(it);
+        }
+    });
 }
 
 void DBusNotifier::withdraw(int id) {
@@ -130,25 +133,22 @@ void DBusNotifier::withdraw(int id) {
 void DBusNotifier::close(uint serverId) {
     auto msg = call(QStringLiteral("CloseNotification"));
     msg << serverId;
-    callAsync(QDBusConnection::sessionBus(), msg, kTimeoutMs, [](const QDBusMessage& reply) {
+    callOnBus(BusKind::Session, msg, kTimeoutMs, [](const QDBusMessage& reply) {
         // A notification the user closed already is no longer there: nothing to report.
         if (isError(reply))
             qCDebug(lcNotify) << "the notification was not closed:" << describe(reply);
     });
 }
 
-void DBusNotifier::onActionInvoked(uint serverId, const QString& actionKey) {
-    if (actionKey != kActionKey)
-        return;
+void DBusNotifier::onActionInvoked(uint, const QString& actionKey) {
+    // Known by its key: a press counts at once, even while the service's answer to Notify,
+    // and with it the notification's number, is still on the way.
     for (auto& [id, shown] : shown_) {
-        if (shown.serverId == serverId) {
+        if (actionKeyOf(id) == actionKey) {
             press(shown);
             return;
         }
     }
-    // Perhaps ours, with its answer still on the way; a few at most, any service's.
-    if (awaitingAnswer() && earlyPresses_.size() < 16)
-        earlyPresses_.push_back(serverId);
 }
 
 void DBusNotifier::press(Shown& shown) {
@@ -158,14 +158,6 @@ void DBusNotifier::press(Shown& shown) {
     const std::function<void()> act = std::move(shown.onAction);
     shown.onAction = nullptr;
     act();
-}
-
-bool DBusNotifier::awaitingAnswer() const {
-    for (const auto& [id, shown] : shown_) {
-        if (shown.serverId == 0 && shown.onAction)
-            return true;
-    }
-    return false;
 }
 
 void DBusNotifier::onClosed(uint serverId, uint) {

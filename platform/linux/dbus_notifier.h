@@ -6,7 +6,6 @@
 #include <QObject>
 
 #include <map>
-#include <vector>
 
 namespace klangor {
 
@@ -36,13 +35,8 @@ private:
     void post(const QString& title, const QString& body, const QStringList& actions, int id);
     void close(uint serverId);
     void press(Shown& shown);
-    bool awaitingAnswer() const;
 
     std::map<int, Shown> shown_;  // by the number notifyWithAction() gave out
-    // Buttons pressed on notifications the service has not yet told us are ours: Qt hands a
-    // signal over one event earlier than the answer to a call, so a press can overtake it.
-    // Kept only while an answer is awaited.
-    std::vector<uint> earlyPresses_;
     int lastId_ = 0;
 };
 

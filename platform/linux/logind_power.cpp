@@ -2,17 +2,11 @@
 #include "platform/linux/logind_power.h"
 #include "platform/logging.h"
 
-#include "platform/linux/bus_probe.h"
+#include "platform/linux/bus_connection.h"
 #include "platform/linux/dbus_call.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTimer>
-
-#include <pthread.h>
 #include <QDBusObjectPath>
-#include <atomic>
-#include <thread>
 
 namespace klangor {
 
@@ -30,62 +24,21 @@ const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 using Done = std::function<void(bool ok, const QString& why)>;
 
 // The first touch of the system bus connects to it and waits for its answer, for as long as a
-// stalled bus takes. That happens once, on a thread of its own; the window goes on, and a
-// request waits for the connection at most its own time-out. Qt is asked to connect only once
-// the bus has answered: while Qt waits for a bus, every other bus of the program waits too, and
-// the notifications with them.
-enum class BusState { Untouched, Connecting, Ready };
-std::atomic<BusState> systemBusState{BusState::Untouched};
-std::atomic<bool> quitting{false};
-// Never destroyed: a thread still joinable at exit would abort the program.
-std::thread* connector = nullptr;
-
-// The application stops the wait as it goes away, and waits for the thread if it is already in
-// Qt's D-Bus code, which must not be torn down under it.
-void joinConnector() {
-    quitting.store(true);
-    if (connector && connector->joinable())
-        connector->join();
-}
-
+// stalled bus takes, on a thread of its own (bus_connection.h); the window goes on, and a
+// request waits for the connection at most its own time-out.
 void withSystemBus(int timeoutMs, std::function<void(QDBusConnection)> use,
                    std::function<void(const QString& why)> fail) {
-    if (systemBusState.load() == BusState::Ready) {
-        use(QDBusConnection::systemBus());
-        return;
-    }
-    BusState expected = BusState::Untouched;
-    if (systemBusState.compare_exchange_strong(expected, BusState::Connecting)) {
-        // No logging on that thread: it may be gone by the time a stalled bus answers.
-        connector = new std::thread([] {
-            pthread_setname_np(pthread_self(), "klangor bus");
-            if (waitForBus(systemBusAddresses(), quitting) == BusProbe::Stopped)
-                return;
-            QDBusConnection::systemBus();
-            systemBusState.store(BusState::Ready);
-        });
-        qAddPostRoutine(joinConnector);
-    }
-    // Polls on the window's own event loop until the bus is there or the time is up.
-    auto* poll = new QTimer(QCoreApplication::instance());
-    poll->setInterval(20);
-    QElapsedTimer waited;
-    waited.start();
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, waited, timeoutMs, use, fail] {
-        if (systemBusState.load() == BusState::Ready) {
-            poll->deleteLater();
-            poll->stop();
-            if (!QDBusConnection::systemBus().isConnected())
+    withBus(
+        BusKind::System, timeoutMs,
+        [use](QDBusConnection bus) {
+            if (!bus.isConnected())
                 qCDebug(lcPower) << "no system bus";
-            use(QDBusConnection::systemBus());
-        } else if (waited.elapsed() > timeoutMs) {
-            poll->deleteLater();
-            poll->stop();
+            use(bus);
+        },
+        [timeoutMs, fail](const QString& why) {
             qCWarning(lcPower) << "the system bus did not answer within" << timeoutMs << "ms";
-            fail(QStringLiteral("the system bus did not answer"));
-        }
-    });
-    poll->start();
+            fail(why);
+        });
 }
 
 QDBusMessage sessionLock(const QString& path) {
@@ -119,7 +72,7 @@ void lockWithScreenSaver(int timeoutMs, Done done, const QString& why, int pathI
     const QString path = paths[pathIndex];
     const auto msg =
         QDBusMessage::createMethodCall(kScreenSaver, path, kScreenSaver, QStringLiteral("Lock"));
-    callAsync(QDBusConnection::sessionBus(), msg, timeoutMs,
+    callOnBus(BusKind::Session, msg, timeoutMs,
               [timeoutMs, done, why, pathIndex, path](const QDBusMessage& reply) {
                   if (!isError(reply)) {
                       done(true, {});

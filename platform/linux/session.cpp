@@ -3,6 +3,9 @@
 #include "platform/logging.h"
 #include "platform/qt/lazy_sound_player.h"
 
+#include "platform/linux/bus_probe.h"
+
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QPointer>
@@ -12,9 +15,12 @@
 
 #include <sys/socket.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
 
 namespace klangor {
 
@@ -30,6 +36,35 @@ void onSignal(int) {
     errno = saved;
 }
 
+// How long the start waits for the session bus to answer.
+constexpr int kSessionBusWaitMs = 3000;
+
+// Qt's bridge to screen readers asks the session bus for their bus from the window's thread,
+// without a time limit, as the first window is made. A session bus that does not answer would
+// hold the window back for as long as it stalls, an alarm on the command line with it. So when
+// the bus has not answered within a few seconds, this run goes without the bridge (it is given
+// an address where nothing listens) and the window comes up.
+void leaveOutScreenReadersIfTheSessionBusStalls() {
+    if (!qEnvironmentVariableIsEmpty("AT_SPI_BUS_ADDRESS"))
+        return;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> done{false};
+    std::thread probe([&] {
+        waitForBus(sessionBusAddresses(), stop);
+        done.store(true);
+    });
+    QDeadlineTimer deadline(kSessionBusWaitMs);
+    while (!done.load() && !deadline.hasExpired())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    stop.store(true);
+    probe.join();
+    if (done.load() && !deadline.hasExpired())
+        return;
+    qCWarning(lcWindow) << "the session bus did not answer within" << kSessionBusWaitMs
+                        << "ms: screen readers cannot see the window in this run";
+    qputenv("AT_SPI_BUS_ADDRESS", "unix:path=/dev/null");
+}
+
 }  // namespace
 
 QString prepareDisplay() {
@@ -42,6 +77,7 @@ QString prepareDisplay() {
             "klangor: no graphical display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
     if (x11 && wayland)
         qputenv("QT_QPA_PLATFORM", "xcb");
+    leaveOutScreenReadersIfTheSessionBusStalls();
     return {};
 }
 

@@ -3,8 +3,8 @@
 
 #include "platform/sound_player.h"
 
+#include <QString>
 #include <QThread>
-#include <QUrl>
 
 #include <atomic>
 #include <functional>
@@ -12,10 +12,12 @@
 
 namespace klangor {
 
-/// Plays the built-in recordings, carried as Qt resources under :/sounds/<name>.wav, with
-/// QSoundEffect on a thread of its own. play() only posts the request there and returns: the
-/// sound comes out even while the calling (user-interface) thread sleeps, and nothing ever
-/// waits for a sound to end, with or without a sound server.
+/// Plays the built-in recordings, carried as Qt resources under :/sounds/<name>.wav, through the
+/// sound server's own client library on a thread of its own. play() only posts the request
+/// there and returns: the sound comes out even while the calling (user-interface) thread
+/// sleeps, and nothing ever waits for a sound to end, with or without a sound server. A
+/// connection that died (the server ended or was restarted) is noticed, logged and made anew
+/// before the next sound, and by prepare().
 class QtSoundPlayer final : public SoundPlayer {
 public:
     /// Starts nothing and reads nothing yet: the sound thread starts with the first play, and
@@ -34,7 +36,7 @@ public:
 
 private:
     class Engine;
-    static QUrl sourceOf(const QString& name);
+    static QString sourceOf(const QString& name);
     void startEngine();
     // Posts `work` to the sound thread, counting it.
     void post(std::function<void(Engine*)> work);

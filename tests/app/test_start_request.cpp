@@ -10,10 +10,15 @@
 
 #include <QTest>
 
+#include <optional>
+
 using namespace klangor::fakes;
 using klangor::AfterAlarm;
 using klangor::StartRequest;
 using A = TForm1Access;
+
+Q_DECLARE_METATYPE(std::optional<QTime>)
+Q_DECLARE_METATYPE(std::optional<int>)
 
 namespace {
 
@@ -91,6 +96,40 @@ private slots:
         QVERIFY(ctl(*s.form).Timer1->isActive());
         QCOMPARE(A::endAt(*s.form), kNow.addSecs(qint64{minutes} * 60));
         QVERIFY(ctl(*s.form).Panel2->isHidden());
+    }
+
+    // The window came up 40 s after the command line was read (a stalled desktop held it
+    // back): --at and --in still count from the reading, so an alarm due in 20 s rings at
+    // once, not tomorrow.
+    void countsFromWhenRead_data() {
+        QTest::addColumn<std::optional<QTime>>("at");
+        QTest::addColumn<std::optional<int>>("inMinutes");
+        QTest::addColumn<QDateTime>("rings");
+        const QDateTime read = kNow.addSecs(-40);
+        QTest::newRow("--at, 20 s after the reading")
+            << std::optional(read.time().addSecs(20)) << std::optional<int>() << read.addSecs(20);
+        QTest::newRow("--at, later than the window")
+            << std::optional(read.time().addSecs(100)) << std::optional<int>() << read.addSecs(100);
+        QTest::newRow("--in 1") << std::optional<QTime>() << std::optional(1) << read.addSecs(60);
+    }
+    void countsFromWhenRead() {
+        QFETCH(std::optional<QTime>, at);
+        QFETCH(std::optional<int>, inMinutes);
+        QFETCH(QDateTime, rings);
+        Started s;
+        StartRequest r;
+        r.at = at;
+        r.inMinutes = inMinutes;
+        r.readAt = kNow.addSecs(-40);
+        klangor::applyStartRequest(*s.form, r);
+        QVERIFY(ctl(*s.form).Timer1->isActive());
+        QCOMPARE(A::endAt(*s.form), rings);
+        QCOMPARE(ctl(*s.form).wwDBDateTimePicker1->time(), rings.time());
+        if (rings <= kNow) {
+            s.form->Timer1Timer();  // the first tick rings
+            QVERIFY(!ctl(*s.form).Timer1->isActive());
+            QCOMPARE(s.fakes.window->restores, 1);
+        }
     }
 
     // --in 1m --note Tea --action FILE --repeater: at a minute the alarm rings with the note, the

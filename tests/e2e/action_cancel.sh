@@ -38,8 +38,10 @@ wait_until 10 "the Stop button to appear" differs_from no_stop $stop_button
 is_active "$WIN" && fail "the window took the keyboard focus when the alarm fired"
 wait_until 10 "the notification of the pending action" notification_id "Lock in 15 seconds"
 notice=$(notification_id "Lock in 15 seconds")
-grep "^Notify .*Lock in 15 seconds" "$LOGIN_CALLS" | grep -q '\[stop,Stop\]' \
-    || fail "the notification offers no Stop button: $(grep '^Notify' "$LOGIN_CALLS")"
+# The button's key is the notification's own: stop-<program's pid>-<number>.
+stop_key=$(grep "^Notify .*Lock in 15 seconds" "$LOGIN_CALLS" | head -n1 |
+    sed -n 's/.*\[\(stop-[0-9]*-[0-9]*\),Stop\].*/\1/p')
+[ -n "$stop_key" ] || fail "the notification offers no Stop button: $(grep '^Notify' "$LOGIN_CALLS")"
 log "notification $notice says what comes, with a Stop button"
 
 case $mode in
@@ -52,7 +54,7 @@ f5)
     wait_until 10 "the Stop button to go" looks_like no_stop $stop_button
     ;;
 notice)
-    invoke_notification_action "$notice" stop
+    invoke_notification_action "$notice" "$stop_key"
     wait_until 10 "the Stop button to go" looks_like no_stop $stop_button
     ;;
 run | refused) ;;

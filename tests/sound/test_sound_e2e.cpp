@@ -37,6 +37,7 @@ public:
         if (!dir_.isValid())
             return false;
         path_ = dir_.filePath(QStringLiteral("monitor.raw"));
+        file_.close();  // started again after the sound server was restarted
         const QString monitor = qEnvironmentVariable("KLANGOR_SINK_MONITOR");
         parec_.setStandardOutputFile(path_);
         parec_.start(QStringLiteral("parec"),
@@ -224,12 +225,7 @@ private slots:
     // rings with its window, later sounds get a new thread, and the end of the program does not
     // wait for the stuck one.
     void stalledSoundServer() {
-        const QString socket = qEnvironmentVariable("PULSE_SERVER").mid(5);  // "unix:..."
-        QProcess pgrep;
-        pgrep.start(QStringLiteral("pgrep"),
-                    {QStringLiteral("-f"), QStringLiteral("pulseaudio .*socket=") + socket});
-        QVERIFY(pgrep.waitForFinished(5000));
-        const qint64 server = pgrep.readAllStandardOutput().split('\n').first().toLongLong();
+        const qint64 server = soundServerPid();
         QVERIFY2(server > 0, "the private desktop's sound server was not found");
 
         auto form = std::make_unique<TForm1>(withRealSound(fakes_));
@@ -279,8 +275,103 @@ private slots:
         QTest::qWait(3000);
     }
 
+    // The sound server ends (killed) and a new one takes its place on the same socket: once as
+    // a sound starts, once while it plays. The player notices that its connection is gone,
+    // says so, and the next sounds, a preview and then the alarm's, come out of the new server.
+    void soundServerRestarted_data() {
+        QTest::addColumn<bool>("whilePlaying");
+        QTest::addColumn<int>("sound");
+        QTest::addColumn<QString>("said");
+        // Whether the player gets to the old server first or only to the new one is a race
+        // here: it says what it met, if anything.
+        QTest::newRow("as the sound starts") << false << 2 << QString();  // notify, 1.3 s
+        QTest::newRow("while it plays")
+            << true << 4 << QStringLiteral("connection to the sound server was lost");  // wend
+    }
+    void soundServerRestarted() {
+        QFETCH(bool, whilePlaying);
+        QFETCH(int, sound);
+        QFETCH(QString, said);
+        const qint64 server = soundServerPid();
+        QVERIFY2(server > 0, "the sound server was not found");
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(server));
+        QVERIFY(cmdline.open(QIODevice::ReadOnly));
+        QList<QByteArray> args = cmdline.readAll().split('\0');
+        while (!args.isEmpty() && args.last().isEmpty())
+            args.removeLast();
+        QVERIFY(!args.isEmpty());
+
+        Fakes fakes;
+        TForm1 form(withRealSound(fakes));
+        ctl(form).sxMinutes2->setCurrentIndex(sound);
+        qint64 mark = rec_.now();
+        form.SpeedButton2Click();
+        if (whilePlaying)
+            QVERIFY2(rec_.onset(mark, 1.5) >= 0, "wend did not start");
+
+        if (!said.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(said));
+        QVERIFY(::kill(static_cast<pid_t>(server), SIGKILL) == 0);
+        QStringList again;
+        for (qsizetype i = 1; i < args.size(); ++i)
+            again << QString::fromLocal8Bit(args[i]);
+        for (QProcess* p : {&keepAwake_, &restarted_}) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(server), 10000);
+        restarted_.setStandardOutputFile(QProcess::nullDevice());
+        restarted_.setStandardErrorFile(QProcess::nullDevice());
+        restarted_.start(QString::fromLocal8Bit(args.first()), again);
+        QVERIFY(restarted_.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(quietly("pactl", {"info"}) == 0, 20000);
+        QCOMPARE(quietly("pactl", {"set-default-sink", "klangor_sink"}), 0);
+        keepAwake_.start(QStringLiteral("pacat"),
+                         {QStringLiteral("--playback"), QStringLiteral("--latency-msec=10"),
+                          QStringLiteral("--device=klangor_sink"), QStringLiteral("/dev/zero")});
+        QVERIFY(keepAwake_.waitForStarted(10000));
+        QVERIFY2(rec_.start(), "parec does not record the new server's sink");
+
+        for (int index : {2, 0}) {  // notify, then cock1 (the alarm's)
+            QVERIFY(rec_.settle());
+            ctl(form).sxMinutes2->setCurrentIndex(index);
+            mark = rec_.now();
+            form.SpeedButton2Click();
+            QVERIFY2(rec_.onset(mark, 10.0) >= 0, "silent after the sound server was restarted");
+        }
+    }
+
+    void cleanupTestCase() {
+        for (QProcess* p : {&keepAwake_, &restarted_}) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+
 private:
     Fakes fakes_;
+    QProcess restarted_;  // a sound server this test started in place of the desktop's
+    QProcess keepAwake_;  // its silent stream
+
+    static qint64 soundServerPid() {
+        const QString socket = qEnvironmentVariable("PULSE_SERVER").mid(5);  // "unix:..."
+        QProcess pgrep;
+        pgrep.start(QStringLiteral("pgrep"),
+                    {QStringLiteral("-f"), QStringLiteral("pulseaudio .*socket=") + socket});
+        if (!pgrep.waitForFinished(5000))
+            return 0;
+        return pgrep.readAllStandardOutput().split('\n').first().toLongLong();
+    }
+    static int quietly(const char* program, const QStringList& args) {
+        QProcess p;
+        p.start(QString::fromLatin1(program), args);
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode()
+                                                                                  : -1;
+    }
+    static bool alive(qint64 pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+    }
 
     // The fakes, but the real sound player.
     static klangor::Platform withRealSound(Fakes& fakes) {

@@ -15,14 +15,14 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 share=$prefix/share
 
 [ -x "$prefix/bin/klangor" ] || fail "bin/klangor not installed"
-# The sound module lies where the program looks for it (bin/../<libdir>/klangor), and Qt
-# Multimedia comes only with it.
+# The sound module lies where the program looks for it (bin/../<libdir>/klangor), and the sound
+# server's client library comes only with it.
 module=$(find "$prefix" -path '*/klangor/libklangor-sound.so' | head -1)
 [ -n "$module" ] || fail "sound module not installed"
 relative=$(strings -el "$prefix/bin/klangor" | sed -n 's:^/\(\.\./.*/klangor\)$:\1:p' | head -1)
 [ -n "$relative" ] && [ "$(realpath -m "$prefix/bin/$relative")" = "$(dirname "$module")" ] || fail "the program does not look for its sound module in $(dirname "$module")"
-readelf -d "$prefix/bin/klangor" | grep -q 'NEEDED.*Multimedia' && fail "the program links Qt Multimedia"
-readelf -d "$module" | grep -q 'NEEDED.*Multimedia' || fail "the sound module lacks Qt Multimedia"
+readelf -d "$prefix/bin/klangor" | grep -q 'NEEDED.*libpulse' && fail "the program links the sound server's client"
+readelf -d "$module" | grep -q 'NEEDED.*libpulse' || fail "the sound module lacks the sound server's client"
 entry=$share/applications/klangor.desktop
 [ -f "$entry" ] || fail "desktop entry not installed"
 desktop-file-validate "$entry"

@@ -15,6 +15,8 @@
 //   --no-actions         the notification service shows no buttons
 //   --pressed-at-once    the user presses a notification's first button before the answer to
 //                        Notify leaves: ActionInvoked is emitted first, then the answer
+//   --late-answers       a notification is shown at once, but the answer to Notify is held
+//                        back until a test calls ReleaseAnswers (a slow or busy service)
 // The notification service also takes InvokeAction(id, key) from a test: it then emits
 // ActionInvoked(id, key), as a real service does when the user presses a button.
 
@@ -26,6 +28,8 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -54,8 +58,12 @@ QDBusMessage actionInvoked(const QDBusMessage& call, const QVariant& id, const Q
 class Service final : public QDBusVirtualObject {
 public:
     enum class Answer { Yes, NoSession, Refuse, Hang };
-    explicit Service(Answer answer, bool buttons = true, bool pressedAtOnce = false)
-        : answer_(answer), buttons_(buttons), pressedAtOnce_(pressedAtOnce) {}
+    explicit Service(Answer answer, bool buttons = true, bool pressedAtOnce = false,
+                     bool lateAnswers = false)
+        : answer_(answer),
+          buttons_(buttons),
+          pressedAtOnce_(pressedAtOnce),
+          lateAnswers_(lateAnswers) {}
 
     QString introspect(const QString&) const override { return {}; }
 
@@ -85,9 +93,14 @@ public:
             const QStringList actions = msg.arguments().value(5).toStringList();
             if (pressedAtOnce_ && !actions.isEmpty())
                 bus.send(actionInvoked(msg, QVariant::fromValue(id), actions.first()));
-            bus.send(msg.createReply(QVariant::fromValue(id)));
-            std::printf("notified %u\n", id);
-            std::fflush(stdout);
+            if (lateAnswers_)
+                held_.push_back({msg, id});
+            else
+                answerNotify(bus, msg, id);
+        } else if (msg.member() == QLatin1String("ReleaseAnswers")) {
+            bus.send(msg.createReply());
+            for (const auto& [call, id] : std::exchange(held_, {}))
+                answerNotify(bus, call, id);
         } else if (msg.member() == QLatin1String("GetCapabilities")) {
             QStringList caps{QStringLiteral("body")};
             if (buttons_)
@@ -103,9 +116,17 @@ public:
     }
 
 private:
+    static void answerNotify(const QDBusConnection& bus, const QDBusMessage& call, uint id) {
+        bus.send(call.createReply(QVariant::fromValue(id)));
+        std::printf("notified %u\n", id);
+        std::fflush(stdout);
+    }
+
     Answer answer_;
     bool buttons_;
     bool pressedAtOnce_;
+    bool lateAnswers_;
+    std::vector<std::pair<QDBusMessage, uint>> held_;  // answers to Notify not sent yet
     uint nextNotification_ = 7;
 };
 
@@ -139,8 +160,8 @@ int main(int argc, char** argv) {
                     a.section(QLatin1Char('='), 1), saver);
     }
     if (has("--notifications")) {
-        auto* notes =
-            new Service(Service::Answer::Yes, !has("--no-actions"), has("--pressed-at-once"));
+        auto* notes = new Service(Service::Answer::Yes, !has("--no-actions"),
+                                  has("--pressed-at-once"), has("--late-answers"));
         ok &= serve(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.Notifications"),
                     QStringLiteral("/org/freedesktop/Notifications"), notes);
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Waiting for a bus to answer before Qt is asked to connect to it: a live bus (a real
-// dbus-daemon), sockets that accept a connection and never answer, and addresses with nothing
-// to probe.
+// dbus-daemon), sockets that accept a connection and never answer, one that answers the
+// authentication and then stalls, and addresses with nothing to probe.
 
 #include "platform/linux/bus_probe.h"
 
@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -16,6 +17,10 @@
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace klangor;
 
@@ -38,6 +43,63 @@ int silentListener(const QByteArray& name, bool abstract) {
     return fd;
 }
 
+/// A bus that accepts every client's authentication and then never says another word, not
+/// even to "Hello": a bus stalled half-way through a client's greeting.
+class HalfAnsweringBus {
+public:
+    explicit HalfAnsweringBus(const QByteArray& path) : listener_(silentListener(path, false)) {
+        if (listener_ >= 0)
+            thread_ = std::thread([this] { serve(); });
+    }
+    ~HalfAnsweringBus() {
+        stop_.store(true);
+        if (thread_.joinable())
+            thread_.join();
+        for (const int fd : clients_)
+            ::close(fd);
+        if (listener_ >= 0)
+            ::close(listener_);
+    }
+    bool listening() const { return listener_ >= 0; }
+
+private:
+    void serve() {
+        std::vector<pollfd> fds;
+        std::vector<std::string> lines;
+        while (!stop_.load()) {
+            fds.assign(1, pollfd{listener_, POLLIN, 0});
+            for (const int fd : clients_)
+                fds.push_back(pollfd{fd, POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), 100) <= 0)
+                continue;
+            if (fds[0].revents & POLLIN) {
+                clients_.push_back(::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC));
+                lines.emplace_back();
+            }
+            for (size_t i = 1; i < fds.size(); ++i) {
+                if (!(fds[i].revents & POLLIN))
+                    continue;
+                char buffer[512];
+                const ssize_t n = ::recv(fds[i].fd, buffer, sizeof buffer, MSG_DONTWAIT);
+                if (n <= 0)
+                    continue;
+                std::string& line = lines[i - 1];
+                const bool answered = line.find('\n') != std::string::npos;
+                line.append(buffer, static_cast<size_t>(n));
+                if (!answered && line.find('\n') != std::string::npos) {
+                    const char ok[] = "OK 0123456789abcdef0123456789abcdef\r\n";
+                    [[maybe_unused]] auto sent = ::send(fds[i].fd, ok, sizeof ok - 1, 0);
+                }
+            }
+        }
+    }
+
+    int listener_;
+    std::vector<int> clients_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 }  // namespace
 
 class TestBusProbe : public QObject {
@@ -46,6 +108,7 @@ class TestBusProbe : public QObject {
     QTemporaryDir dir_;
     QProcess daemon_;
     QList<int> listeners_;
+    std::unique_ptr<HalfAnsweringBus> halfAnswering_;
 
     QString at(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
@@ -66,6 +129,8 @@ private slots:
             QVERIFY2(fd >= 0, std::strerror(errno));
             listeners_ << fd;
         }
+        halfAnswering_ = std::make_unique<HalfAnsweringBus>(QFile::encodeName(at("half")));
+        QVERIFY(halfAnswering_->listening());
     }
 
     void cleanupTestCase() {
@@ -85,6 +150,8 @@ private slots:
             << QStringLiteral("unix:path=%1;%2").arg(at("none"), live) << BusProbe::Answered;
         QTest::newRow("a bus that never answers")
             << QStringLiteral("unix:path=") + at("silent") << BusProbe::Stopped;
+        QTest::newRow("a bus that stalls after the authentication, before Hello")
+            << QStringLiteral("unix:path=") + at("half") << BusProbe::Stopped;
         QTest::newRow("an abstract socket that never answers")
             << QStringLiteral("unix:abstract=") + at("silent-abstract") << BusProbe::Stopped;
         QTest::newRow("the first address that accepts is the one waited for")

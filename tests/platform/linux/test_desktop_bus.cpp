@@ -383,13 +383,15 @@ private slots:
                                                  QStringLiteral("Shut down in 15 seconds"),
                                                  QStringLiteral("Stop"), [&] { ++pressed; });
         QVERIFY(id != 0);
+        // The button's key is the notification's own, in this process.
+        const QString key = QStringLiteral("stop-%1-%2").arg(kPid).arg(id);
         if (early)
             notifier.withdraw(id);
         const QString path = QStringLiteral(" /org/freedesktop/Notifications");
         QCOMPARE(services.waitForLine(), "GetCapabilities" + path);
-        QCOMPARE(services.waitForLine(), "Notify" + path +
-                                             " Klangor 0 klangor Klangor Shut down in 15 seconds " +
-                                             (buttons ? "[stop,Stop]" : "[]") + "  -1");
+        QCOMPARE(services.waitForLine(),
+                 "Notify" + path + " Klangor 0 klangor Klangor Shut down in 15 seconds " +
+                     (buttons ? "[" + key + ",Stop]" : QString("[]")) + "  -1");
         QCOMPARE(services.waitForLine(), QStringLiteral("notified 7"));
         if (early)
             QCOMPARE(services.waitForLine(), "CloseNotification" + path + " 7");
@@ -403,7 +405,7 @@ private slots:
                 QStringLiteral("org.freedesktop.Notifications"),
                 QStringLiteral("/org/freedesktop/Notifications"),
                 QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("InvokeAction"));
-            invoke << 7u << QStringLiteral("stop");
+            invoke << 7u << key;
             buttonSignals_ = 0;
             for (int press = 0; press < 2; ++press) {
                 QCOMPARE(QDBusConnection::sessionBus().call(invoke).type(),
@@ -412,7 +414,7 @@ private slots:
                 // The notifier's copy of the signal was queued with ours.
                 QCoreApplication::processEvents();
                 QTRY_COMPARE_WITH_TIMEOUT(pressed, early ? 0 : 1, 10000);  // once at most
-                calls << "InvokeAction" + path + " 7 stop";
+                calls << "InvokeAction" + path + " 7 " + key;
             }
         }
         if (!early) {
@@ -421,6 +423,45 @@ private slots:
             calls << "CloseNotification" + path + " 7";
         }
         QCOMPARE(services.drain(calls.size()), calls);
+    }
+
+    // A service that shows the notification at once but answers Notify late (busy, slow):
+    // a Stop pressed meanwhile counts at once, not only when the answer comes, which may be
+    // after the grace period is over.
+    void stopPressedWhileTheAnswerIsLate() {
+        StandIn services({QStringLiteral("--notifications"), QStringLiteral("--late-answers")});
+        QVERIFY(services.ready());
+        DBusNotifier notifier;
+        int pressed = 0;
+        const int id = notifier.notifyWithAction(QStringLiteral("Klangor"),
+                                                 QStringLiteral("Lock in 15 seconds"),
+                                                 QStringLiteral("Stop"), [&] { ++pressed; });
+        const QString path = QStringLiteral(" /org/freedesktop/Notifications");
+        QCOMPARE(services.waitForLine(), "GetCapabilities" + path);
+        const QString notify = services.waitForLine();
+        const QString key = notify.section(QLatin1Char('['), 1).section(QLatin1Char(','), 0, 0);
+        QVERIFY2(!key.isEmpty(), qPrintable(notify));
+
+        // The service numbers it 7, and the user presses its button; the answer is still held.
+        auto invoke = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"),
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("InvokeAction"));
+        invoke << 7u << key;
+        QCOMPARE(QDBusConnection::sessionBus().call(invoke).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE_WITH_TIMEOUT(pressed, 1, 10000);
+
+        // The answer comes at last: nothing is pressed twice, and the notification is closed.
+        const auto release = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"),
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ReleaseAnswers"));
+        QCOMPARE(QDBusConnection::sessionBus().call(release).type(), QDBusMessage::ReplyMessage);
+        notifier.withdraw(id);
+        QCOMPARE(services.drain(4),
+                 (QStringList{"InvokeAction" + path + " 7 " + key, "ReleaseAnswers" + path,
+                              "notified 7", "CloseNotification" + path + " 7"}));
+        QCOMPARE(pressed, 1);
     }
 
     void notificationWithoutService() {
