@@ -3,6 +3,7 @@
 
 #include "alarm/after_alarm.h"
 #include "alarm/alarm_cycle.h"
+#include "alarm/event_hook.h"
 #include "alarm/quick_delay.h"
 #include "app/build_config.h"
 #include "app/glyphs.h"
@@ -14,7 +15,9 @@
 #include "settings/settings_binding.h"
 #include "sound/sounds.h"
 
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -59,6 +62,7 @@ TForm1::TForm1(klangor::Platform platform, QWidget* parent)
     form4_ = std::make_unique<TForm4>(platform_, font().family());
     setUpConcerns();
     setUpKeys();
+    setUpWheel();
     fitTimes();
 }
 
@@ -139,8 +143,8 @@ void TForm1::setUpConcerns() {
     alarm_ = new AlarmCycle(
         platform_,
         AlarmControls{this, ui.wwDBDateTimePicker1, ui.Button1, ui.Button2, ui.Panel2, ui.Label1,
-                      ui.lblStart, ui.lblEnd, ui.lblx, ui.CheckBox1, ui.CheckBox2, ui.chkTwo,
-                      ui.salarm, ui.ComboBox1},
+                      ui.lblStart, ui.lblEnd, ui.lblx, ui.lblAction, ui.CheckBox1, ui.CheckBox2,
+                      ui.chkTwo, ui.salarm, ui.ComboBox1},
         *sounds_, *afterAlarm_, this);
     quickDelay_ = new QuickDelay(
         platform_,
@@ -171,6 +175,10 @@ void TForm1::setUpConcerns() {
                               this);
     connect(ui.lnlLang, &ClickPanel::clicked, this, &TForm1::lnlLangClick);
     connect(language_, &InterfaceLanguage::changed, alarm_, &AlarmCycle::setLanguage);
+    connect(alarm_, &AlarmCycle::statusLineChanged, this, [this] {
+        if (statusLineRoom_)
+            statusLineRoom_->fit();
+    });
     // The status captions change with the language; the line is laid out again around them.
     connect(language_, &InterfaceLanguage::changed, this, [this] {
         if (statusLineRoom_)
@@ -204,6 +212,31 @@ void TForm1::setUpKeys() {
                                                     {ui.Label16, ui.sxMinutes2}};
     for (const auto& [label, control] : buddies)
         label->setBuddy(control);
+}
+
+// The wheel turns only the list or box that has the keyboard focus. The window stays above the
+// others and is often under the pointer while the user scrolls in another program; Qt hands the
+// wheel to whatever lies under the pointer, and a list moved there unseen (the after-alarm
+// action) could power the computer off later. Nor does the wheel give a control the focus: a
+// click or Tab does.
+void TForm1::setUpWheel() {
+    QList<QWidget*> turned;
+    for (QComboBox* list : findChildren<QComboBox*>())
+        turned << list;
+    for (QAbstractSpinBox* box : findChildren<QAbstractSpinBox*>())
+        turned << box;
+    for (QWidget* w : turned) {
+        w->setFocusPolicy(Qt::StrongFocus);
+        for (QWidget* inner : w->findChildren<QWidget*>())
+            if (inner->focusPolicy() == Qt::WheelFocus)
+                inner->setFocusPolicy(Qt::StrongFocus);
+    }
+    klangor::alarm::EventHook::install(this, turned, [](QObject* watched, QEvent* event) {
+        if (event->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus())
+            return false;
+        event->ignore();  // the page behind may have a use for it; the control has none
+        return true;
+    });
 }
 
 // Room for the times in the user's long time format, which in some locales is much wider than
@@ -257,10 +290,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (!(move->buttons() & Qt::LeftButton)) {
             dragFrom_ = nullptr;
-        } else if ((move->globalPosition().toPoint() - dragPressAt_).manhattanLength() >=
-                   QGuiApplication::styleHints()->startDragDistance()) {
+        } else if (const QPoint moved = move->globalPosition().toPoint() - dragPressAt_;
+                   moved.manhattanLength() >= QGuiApplication::styleHints()->startDragDistance()) {
             QWidget* handle = dragFrom_;
             dragFrom_ = nullptr;
+            // The window catches up with the pointer first, so that the point grabbed stays
+            // under it for the whole move, not the few pixels of the threshold behind.
+            this->move(pos() + moved);
             FormMouseDown(handle);
         }
         return true;

@@ -100,6 +100,7 @@ protected:
 private:
     void setUpFrame();
     void setUpKeys();
+    void setUpWheel();
     void setUpConcerns();
     void openDelayPanelFromAnyPage();
     // Parts of the look that take time to prepare (a font's first use) and belong to controls

@@ -191,6 +191,16 @@ QString lateAlarmSkippedAction(Language language, const QString& action) {
         .arg(action);
 }
 
+QString lateGraceCancelledAction(Language language, const QString& action) {
+    return (language == Language::Turkish
+                ? QString::fromUtf8("Alarm sonrası işlemin geri sayımı geç bitti (bilgisayar "
+                                    "uyudu ya da saat değişti); işlem (%1) iptal edildi.")
+                : QStringLiteral("The countdown to the after-alarm action ended late (the "
+                                 "computer slept or the clock changed); the action (%1) was "
+                                 "cancelled."))
+        .arg(action);
+}
+
 namespace {
 
 const NoticeRow* noticeOf(int entry) {

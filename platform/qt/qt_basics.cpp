@@ -217,8 +217,8 @@ QString QtLocaleInfo::languageName() const {
     return QLocale::languageToString(QLocale::system().language());
 }
 
-std::optional<QString> QtFileChooser::chooseFile(QWidget* parent) {
-    const QString path = QFileDialog::getOpenFileName(parent);
+std::optional<QString> QtFileChooser::chooseFile(QWidget* parent, const QString& folder) {
+    const QString path = QFileDialog::getOpenFileName(parent, QString(), folder);
     if (path.isEmpty())
         return std::nullopt;
     return path;

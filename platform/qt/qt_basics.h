@@ -37,7 +37,7 @@ public:
 
 class QtFileChooser final : public FileChooser {
 public:
-    std::optional<QString> chooseFile(QWidget* parent) override;
+    std::optional<QString> chooseFile(QWidget* parent, const QString& folder) override;
 };
 
 }  // namespace klangor

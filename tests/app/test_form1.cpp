@@ -5,11 +5,14 @@
 #include "lang/format.h"
 #include "repeater/form4.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QStyleHints>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace klangor::fakes;
 
@@ -113,10 +116,64 @@ private slots:
         QWidget* w = name == QLatin1String("Form1") ? &form : form.findChild<QWidget*>(name);
         QVERIFY(w);
         const int far = QGuiApplication::styleHints()->startDragDistance() + 2;
+        const QPoint before = form.pos();
         mouse(w, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(2, 2));
-        mouse(w, QEvent::MouseMove, Qt::LeftButton, QPoint(2 + far, 2));
-        mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(2 + far, 2));
+        mouse(w, QEvent::MouseMove, Qt::LeftButton, QPoint(2 + far, 3));
+        mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(2 + far, 3));
         QCOMPARE(fakes.window->drags, drags ? 1 : 0);
+        // The move begins with the point grabbed under the pointer, not the threshold behind.
+        QCOMPARE(form.pos(), drags ? before + QPoint(far, 1) : before);
+    }
+
+    // The wheel turns a list or box only when it has the keyboard focus: the window stays on
+    // top and is often under the pointer while the user scrolls in another program.
+    void wheelOnlyTurnsTheFocusedControl_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* n : {"CheckBox3", "salarm", "sxMinutes", "sxMinutes2", "xMinutes",
+                              "xMinutes2", "se_hour", "se_minute", "wwDBDateTimePicker1"})
+            QTest::newRow(n) << QString::fromLatin1(n);
+    }
+    void wheelOnlyTurnsTheFocusedControl() {
+        QFETCH(QString, name);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* w = form.findChild<QWidget*>(name);
+        QVERIFY(w);
+        // Shown where it lives (the repeater page, the delay panel), but not focused.
+        for (QWidget* p = w->parentWidget(); p && p != &form; p = p->parentWidget()) {
+            if (auto* tabs = qobject_cast<QTabWidget*>(p->parentWidget()->parentWidget()))
+                tabs->setCurrentWidget(p);
+            p->show();
+        }
+        QVERIFY(w->isVisible());
+        ctl(form).Button1->setFocus();
+        const auto value = [&] {
+            if (auto* list = qobject_cast<QComboBox*>(w))
+                return QString::number(list->currentIndex());
+            return static_cast<QAbstractSpinBox*>(w)->text();
+        };
+        const auto wheel = [&](int notches) {
+            const QPoint at(w->width() / 2, w->height() / 2);
+            QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w, &e);
+        };
+        const QString before = value();
+        wheel(2);
+        QCOMPARE(value(), before);
+        QVERIFY(!w->hasFocus());
+        wheel(-2);
+        QCOMPARE(value(), before);
+
+        // Focused in the active window, the wheel works as it always did.
+        w->setFocus();
+        QVERIFY(w->hasFocus());
+        wheel(w == ctl(form).wwDBDateTimePicker1 || qobject_cast<QSpinBox*>(w) ? -1 : 1);
+        QVERIFY2(value() != before, qPrintable(value()));
+        QCOMPARE(fakes.files->asked, 0);  // the action list never opens the file dialog
     }
 
     // Only a left-button drag past the drag distance moves the window: a click of any button,

@@ -157,8 +157,9 @@ public:
 
 class FakeFileChooser final : public FileChooser {
 public:
-    std::optional<QString> chooseFile(QWidget*) override {
+    std::optional<QString> chooseFile(QWidget*, const QString& folder) override {
         ++asked;
+        folders << folder;
         std::optional<QString> answer;
         if (!answers.empty()) {
             answer.swap(answers.front());
@@ -168,6 +169,7 @@ public:
     }
     std::deque<std::optional<QString>> answers;
     int asked = 0;
+    QStringList folders;  // the folder each dialog opened in
 };
 
 class FakeNotifier final : public Notifier {
