@@ -28,11 +28,12 @@
 
 namespace {
 
-// Controls on which pressing a mouse button drags the whole window.
+// Controls on which pressing a mouse button drags the whole window. lblAction lies on empty
+// page space, which drags, whether or not it says something.
 constexpr const char* kDragHandles[] = {"Form1",   "TabSheet1", "TabSheet2", "Panel1", "Panel2",
                                         "Label3",  "Label4",    "Label12",   "Label5", "lblStart",
                                         "Label6",  "lblEnd",    "Label7",    "lblx",   "Label9",
-                                        "Label10", "Label8"};
+                                        "Label10", "Label8",    "lblAction"};
 
 void setPixelFont(QWidget* w, int px, bool bold = false, bool italic = false,
                   const QString& family = {}) {
@@ -283,6 +284,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             if (press->button() == Qt::LeftButton) {
                 dragFrom_ = widget;
                 dragPressAt_ = press->globalPosition().toPoint();
+                following_ = false;
             }
             return true;
         }
@@ -290,18 +292,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (!(move->buttons() & Qt::LeftButton)) {
             dragFrom_ = nullptr;
+            following_ = false;
         } else if (const QPoint moved = move->globalPosition().toPoint() - dragPressAt_;
+                   following_ ||
                    moved.manhattanLength() >= QGuiApplication::styleHints()->startDragDistance()) {
-            QWidget* handle = dragFrom_;
-            dragFrom_ = nullptr;
-            // The window catches up with the pointer first, so that the point grabbed stays
-            // under it for the whole move, not the few pixels of the threshold behind.
-            this->move(pos() + moved);
-            FormMouseDown(handle);
+            if (!following_)
+                FormMouseDown(dragFrom_);
+            // The point grabbed stays under the pointer, from the first pixel on.
+            this->move(dragWindowAt_ + moved);
         }
         return true;
     } else if (event->type() == QEvent::MouseButtonRelease && watched == dragFrom_) {
         dragFrom_ = nullptr;
+        following_ = false;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -360,8 +363,13 @@ void TForm1::openDelayPanelFromAnyPage() {
     BitBtn1Click();
 }
 
+// The window follows the pointer until the button is released, the point grabbed staying under
+// it. The window moves itself rather than asking the window manager for a move: a move the
+// window manager starts takes the pointer where it is by then as the point grabbed, the drag
+// threshold behind the press.
 void TForm1::FormMouseDown(QWidget* /*sender*/) {
-    platform_.window->startDrag(this);
+    following_ = true;
+    dragWindowAt_ = pos();
 }
 
 void TForm1::Panel3Click() {

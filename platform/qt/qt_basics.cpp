@@ -94,12 +94,6 @@ void QtWindowOps::restoreAndRaise(QWidget* window) {
     QApplication::alert(window);
 }
 
-void QtWindowOps::startDrag(QWidget* window) {
-    QWindow* handle = window->windowHandle();
-    if (!handle || !handle->startSystemMove())
-        qCWarning(lcWindow) << "the window manager did not start a window move";
-}
-
 namespace {
 
 // How often and how long a window that was just placed looks for its frame.

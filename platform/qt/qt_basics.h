@@ -26,7 +26,6 @@ public:
     void minimize(QWidget* window) override;
     bool isMinimized(const QWidget* window) const override;
     void restoreAndRaise(QWidget* window) override;
-    void startDrag(QWidget* window) override;
     void placeCentred(QWidget* window) override;
 };
 

@@ -98,8 +98,9 @@ private slots:
     void dragHandles_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("drags");
-        for (const char* n : {"TabSheet1", "Panel1", "Label3", "Label4", "Label12", "Label5",
-                              "lblStart", "Label6", "lblEnd", "Label7", "lblx", "Label8"})
+        for (const char* n :
+             {"TabSheet1", "Panel1", "Label3", "Label4", "Label12", "Label5", "lblStart", "Label6",
+              "lblEnd", "Label7", "lblx", "Label8", "lblAction"})
             QTest::newRow(n) << QString::fromLatin1(n) << true;
         for (const char* n : {"Button1", "BitBtn1", "ComboBox1", "salarm", "Label1", "Label2",
                               "CheckBox1", "lnlLang"})
@@ -117,12 +118,20 @@ private slots:
         QVERIFY(w);
         const int far = QGuiApplication::styleHints()->startDragDistance() + 2;
         const QPoint before = form.pos();
+        const QPoint grabbed = w->mapToGlobal(QPoint(2, 2));
+        // The pointer's way on the screen, as the window under it moves along.
+        const auto at = [&](QPoint screen) { return screen - w->mapToGlobal(QPoint(0, 0)); };
         mouse(w, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(2, 2));
-        mouse(w, QEvent::MouseMove, Qt::LeftButton, QPoint(2 + far, 3));
-        mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(2 + far, 3));
-        QCOMPARE(fakes.window->drags, drags ? 1 : 0);
-        // The move begins with the point grabbed under the pointer, not the threshold behind.
+        mouse(w, QEvent::MouseMove, Qt::LeftButton, at(grabbed + QPoint(far, 1)));
+        // From the first step on, the point grabbed stays under the pointer: the window is not
+        // the drag threshold behind it.
         QCOMPARE(form.pos(), drags ? before + QPoint(far, 1) : before);
+        mouse(w, QEvent::MouseMove, Qt::LeftButton, at(grabbed + QPoint(far + 30, -20)));
+        mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, at(grabbed + QPoint(far + 30, -20)));
+        QCOMPARE(form.pos(), drags ? before + QPoint(far + 30, -20) : before);
+        // Released, the window stays where it was left.
+        mouse(w, QEvent::MouseMove, Qt::NoButton, at(grabbed + QPoint(far + 90, 40)));
+        QCOMPARE(form.pos(), drags ? before + QPoint(far + 30, -20) : before);
     }
 
     // The wheel turns a list or box only when it has the keyboard focus: the window stays on
@@ -196,6 +205,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const auto b = Qt::MouseButton(button);
+        const QPoint before = form.pos();
         for (QWidget* w : std::initializer_list<QWidget*>{ctl(form).Label5, ctl(form).TabSheet1}) {
             mouse(w, QEvent::MouseButtonPress, b, QPoint(2, 2));
             mouse(w, QEvent::MouseMove, b, QPoint(2 + moveBy, 2));
@@ -203,7 +213,7 @@ private slots:
             // The pointer moving on afterwards, with no button held, starts nothing either.
             mouse(w, QEvent::MouseMove, Qt::NoButton, QPoint(40, 2));
         }
-        QCOMPARE(fakes.window->drags, 0);
+        QCOMPARE(form.pos(), before);
     }
 
     // The window sees F5 and F1 before the focused control, even an edit box that takes keys.

@@ -56,12 +56,10 @@ public:
         ++restores;
         w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
     }
-    void startDrag(QWidget*) override { ++drags; }
     void placeCentred(QWidget*) override { ++placements; }
     int minimizes = 0;
     int placements = 0;
     int restores = 0;
-    int drags = 0;
 };
 
 class FakeSoundPlayer final : public SoundPlayer {
