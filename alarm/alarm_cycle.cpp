@@ -318,8 +318,9 @@ void AlarmCycle::Timer2Timer() {
     if (!Timer2->isActive())  // cancelled: the action must not run
         return;
     --_tmr;
-    if (graceLate(qint64(kGraceTicks - _tmr) * Timer2->interval())) {
-        cancelLateGrace();
+    if (const qint64 expected = qint64(kGraceTicks - _tmr) * Timer2->interval();
+        graceLate(expected)) {
+        cancelLateGrace(expected);
         return;
     }
     if (_tmr > 0)
@@ -336,20 +337,20 @@ void AlarmCycle::graceCountdownTimer() {
         return;
     }
     ++countdownTicks_;
-    if (graceLate(qint64(countdownTicks_) * graceCountdown->interval())) {
-        cancelLateGrace();
+    if (const qint64 expected = qint64(countdownTicks_) * graceCountdown->interval();
+        graceLate(expected)) {
+        cancelLateGrace(expected);
         return;
     }
     renderActionNote();
 }
 
-void AlarmCycle::cancelLateGrace() {
-    const qint64 behind = graceStart_.msecsTo(platform_.clock->now());
+void AlarmCycle::cancelLateGrace(qint64 expectedMs) {
+    const qint64 behind = graceStart_.msecsTo(platform_.clock->now()) - expectedMs;
     const QString action = afterAlarm_.exec();
-    qCWarning(lcAlarm).noquote() << "the grace period is" << behind / 1000 << "s old, beyond its"
-                                 << kGraceTicks * Timer2->interval() / 1000
-                                 << "s: the after-alarm action" << afterAlarm_.shut()
-                                 << "(" + action + ")"
+    qCWarning(lcAlarm).noquote() << "the grace period ran" << behind / 1000
+                                 << "s behind the clock: the after-alarm action"
+                                 << afterAlarm_.shut() << "(" + action + ")"
                                  << "is cancelled (the computer slept or the clock jumped)";
     endGrace();
     afterAlarm_.clear();

@@ -98,8 +98,9 @@ private:
     /// Whether the grace period runs behind its `expectedMs` since it began by more than a
     /// moment's delay: the computer slept, the program was stopped or the clock jumped.
     bool graceLate(qint64 expectedMs) const;
-    /// Cancels the pending action of a grace period that ran late, and says so.
-    void cancelLateGrace();
+    /// Cancels the pending action of a grace period that ran late (`expectedMs` since it began
+    /// was due), and says so.
+    void cancelLateGrace(qint64 expectedMs);
     int graceSecondsLeft() const;
     /// Arms the alarm for `deadline`, or, when it is invalid, for the next occurrence of the
     /// picker's time of day; stops an armed alarm.

@@ -193,11 +193,10 @@ QString lateAlarmSkippedAction(Language language, const QString& action) {
 
 QString lateGraceCancelledAction(Language language, const QString& action) {
     return (language == Language::Turkish
-                ? QString::fromUtf8("Alarm sonrası işlemin geri sayımı geç bitti (bilgisayar "
-                                    "uyudu ya da saat değişti); işlem (%1) iptal edildi.")
-                : QStringLiteral("The countdown to the after-alarm action ended late (the "
-                                 "computer slept or the clock changed); the action (%1) was "
-                                 "cancelled."))
+                ? QString::fromUtf8("İşlem iptal edildi (%1): geri sayım geç bitti (uyku ya da "
+                                    "saat değişikliği).")
+                : QStringLiteral("Action cancelled (%1): the countdown ended late (sleep or "
+                                 "clock change)."))
         .arg(action);
 }
 

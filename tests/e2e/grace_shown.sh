@@ -17,7 +17,7 @@ launch_klangor --at "$(in_seconds 3)" --action shutdown
 wait_until 60 "the window to say what comes" said "Shut down in 15 seconds"
 wait_until 10 "the window to be back" is_restored "$WIN"
 log "the alarm rang; the window announces the shut-down"
-NOTE_BOX=$(page_box "164 158 192 48") # lblAction, right of the two alert boxes
+NOTE_BOX=$(page_box "164 156 192 54") # lblAction, right of the two alert boxes
 snapshot counting $NOTE_BOX
 [ -n "${KLANGOR_E2E_SHOTS:-}" ] && import -frame -window "$WIN" "$KLANGOR_E2E_SHOTS/grace-$mode.png"
 
@@ -39,11 +39,11 @@ stopped)
     log "stopped the program 3 s into the grace period"
     sleep 30 # the length of the interruption itself, not a wait for anything
     kill -CONT "$KLANGOR_PID"
-    wait_until 30 "the window to say the action was cancelled" said "The countdown to the after-alarm action ended late"
-    log "$(grep -F 'the window says: The countdown' "$E2E_TMP/klangor.log")"
+    wait_until 30 "the window to say the action was cancelled" said "Action cancelled (Shut down): the countdown ended late"
+    log "$(grep -F 'the window says: Action cancelled' "$E2E_TMP/klangor.log")"
     # The grace period is over once it says so: no request can follow.
     ! login_called PowerOff || fail "the shut-down was requested after the program continued"
-    grep -q "grace period is .* the after-alarm action 5 .* is cancelled" "$E2E_TMP/klangor.log" \
+    grep -q "grace period ran .* behind the clock: the after-alarm action 5 .* is cancelled" "$E2E_TMP/klangor.log" \
         || fail "the log does not say the action was cancelled"
     [ -n "${KLANGOR_E2E_SHOTS:-}" ] && import -frame -window "$WIN" "$KLANGOR_E2E_SHOTS/late.png"
     ;;
