@@ -13,7 +13,7 @@ source "$(dirname "$0")/lib.sh"
 mode=${1:?refused or stopped}
 
 start_login_stand_in --refuse
-launch_klangor --at "$(in_seconds 3)" --action shutdown
+launch_klangor --in 0 --action shutdown # rings as soon as it has started
 wait_until 60 "the window to say what comes" said "Shut down in 15 seconds"
 wait_until 10 "the window to be back" is_restored "$WIN"
 log "the alarm rang; the window announces the shut-down"

@@ -87,8 +87,6 @@ launch_klangor() {
 }
 # said TEXT: the window has shown TEXT (a line of the alarm's log).
 said() { grep -qF "the window says: $1" "$E2E_TMP/klangor.log"; }
-# in_seconds N: the time of day N seconds from now, for --at.
-in_seconds() { date -d "@$(($(date +%s) + $1))" +%H:%M:%S; }
 
 find_main_window() {
     local id
