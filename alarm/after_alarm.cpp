@@ -4,7 +4,9 @@
 #include "platform/logging.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QPointer>
 
 namespace klangor {
@@ -39,16 +41,19 @@ AfterAlarm::AfterAlarm(const Platform& platform, QComboBox* actions, QWidget* wi
     // The desktop's opener may say only later that it could not open the file (no program for
     // its type): that is said where the user looks, as a refused power action is.
     QPointer<AfterAlarm> self(this);
-    platform_.shell->setLateFailureHandler([self](const std::string& target,
-                                                  const std::string& why) {
-        if (!self)
-            return;
-        self->platform_.notifier->notify(
-            QStringLiteral("Klangor"),
-            lang::actionFailedNotice(self->language_, ExecuteCommand,
-                                     QStringLiteral("%1 (%2)").arg(QString::fromStdString(target),
-                                                                   QString::fromStdString(why))));
-    });
+    platform_.shell->setLateFailureHandler(
+        [self](const std::string& target, const std::string& why) {
+            if (!self)
+                return;
+            const QString what = QStringLiteral("%1 (%2)").arg(QString::fromStdString(target),
+                                                               QString::fromStdString(why));
+            self->platform_.notifier->notify(
+                QStringLiteral("Klangor"),
+                lang::actionFailedNotice(self->language_, ExecuteCommand, what));
+            // The window tells of its own action only, not of the home page the "?" opens.
+            if (!self->opened_.isEmpty() && QString::fromStdString(target) == self->opened_)
+                emit self->failed(ExecuteCommand, what);
+        });
 }
 
 bool AfterAlarm::eventFilter(QObject* watched, QEvent* event) {
@@ -70,13 +75,18 @@ std::optional<PowerAction> AfterAlarm::powerActionOf(int entry) {
     return std::nullopt;
 }
 
-// The file dialog is the platform's file-open dialog, with no title, filter or starting folder
-// of ours.
+// The file dialog is the platform's file-open dialog, with no title or filter of ours. It opens
+// in the folder of the file picked last, or the home folder: never in whatever folder the
+// program happened to be started from.
 void AfterAlarm::CheckBox3Change() {
     if (wheeling_ || actions_->currentIndex() != ExecuteCommand)
         return;
-    const std::optional<QString> chosen = platform_.files->chooseFile(window_);
+    QString folder = QDir::homePath();
+    if (!lastChosen_.isEmpty() && QFileInfo(lastChosen_).dir().exists())
+        folder = QFileInfo(lastChosen_).absolutePath();
+    const std::optional<QString> chosen = platform_.files->chooseFile(window_, folder);
     if (chosen && !chosen->isEmpty()) {
+        lastChosen_ = *chosen;
         actions_->setItemText(ExecuteCommand, *chosen);
         actions_->setCurrentIndex(ExecuteCommand);
     } else {
@@ -100,10 +110,12 @@ void AfterAlarm::take(int index, const QString& text) {
 
 void AfterAlarm::DoShutAction() {
     if (_shut == ExecuteCommand) {
+        opened_ = _exec;
         if (!_exec.isEmpty() && !platform_.shell->open(_exec.toStdString())) {
             qCWarning(lcShell) << "could not open" << _exec;
             platform_.notifier->notify(QStringLiteral("Klangor"),
                                        lang::actionFailedNotice(language_, _shut, _exec));
+            emit failed(_shut, _exec);
         }
         return;
     }
@@ -122,10 +134,12 @@ void AfterAlarm::DoShutAction() {
             return;
         qCWarning(lcPower) << "after-alarm action" << index
                            << "was not carried out:" << QString::fromStdString(why);
-        if (self)
-            self->platform_.notifier->notify(
-                QStringLiteral("Klangor"),
-                lang::actionFailedNotice(self->language_, index, QString::fromStdString(why)));
+        if (!self)
+            return;
+        self->platform_.notifier->notify(
+            QStringLiteral("Klangor"),
+            lang::actionFailedNotice(self->language_, index, QString::fromStdString(why)));
+        emit self->failed(index, QString::fromStdString(why));
     });
 }
 

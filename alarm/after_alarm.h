@@ -55,6 +55,11 @@ public:
     int shut() const { return _shut; }
     const QString& exec() const { return _exec; }
 
+signals:
+    /// The action at `entry` was carried out and failed; `why` in the system's words (may be
+    /// empty). Comes with the notification that says the same.
+    void failed(int entry, const QString& why);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -69,6 +74,8 @@ private:
     bool wheeling_ = false;  // the list is moving under the mouse wheel
     lang::Language language_ = lang::Language::English;
     int announcement_ = 0;  // the notification of the pending action, 0 when none
+    QString lastChosen_;    // the file last picked for "Execute Command", kept across languages
+    QString opened_;        // what the last "Execute Command" handed to the opener
 
     int _shut = -1;  // index of the action taken, -1 while none is taken
     QString _exec;   // text of the action taken (a path for "Execute Command")

@@ -15,12 +15,16 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace klangor {
 
@@ -34,6 +38,33 @@ constexpr qint64 kLateLimitMs = 60'000;
 constexpr qint64 kSoundReadyAheadMs = 60'000;
 // Grace-period ticks before the action runs (Timer2's 3 s each: 15 s).
 constexpr int kGraceTicks = 5;
+// A grace period that runs behind the clock by more than this was interrupted (the computer
+// slept, the program was stopped, the clock jumped): its action is cancelled, not run late.
+constexpr qint64 kGraceLateLimitMs = 5'000;
+
+// `text` cut short with an ellipsis where it does not fit the label's box, wrapped at words.
+QString fitted(const QLabel* label, const QString& text) {
+    const QFontMetrics metrics(label->font());
+    const QRect room(QPoint(0, 0), label->contentsRect().size());
+    const auto fits = [&](const QString& t) {
+        const QRect used = metrics.boundingRect(room, Qt::TextWordWrap, t);
+        return used.height() <= room.height() && used.width() <= room.width();
+    };
+    if (fits(text))
+        return text;
+    const QChar ellipsis(0x2026);
+    qsizetype keep = 0;
+    for (qsizetype lo = 0, hi = text.size(); lo <= hi;) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (fits(text.left(mid) + ellipsis)) {
+            keep = mid;
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    return text.left(keep).trimmed() + ellipsis;
+}
 
 // Preset notes of the note box's pop-up menu: object name and caption.
 constexpr const char* kPresetNotes[][2] = {
@@ -52,6 +83,7 @@ AlarmCycle::AlarmCycle(const Platform& platform, const AlarmControls& controls, 
     : QObject(parent),
       Timer1(makeHeartbeat(this, "Timer1", 500)),
       Timer2(makeHeartbeat(this, "Timer2", 3000)),
+      graceCountdown(makeHeartbeat(this, "graceCountdown", 1000)),
       ppText(new QMenu(controls.window)),
       platform_(platform),
       ui_(controls),
@@ -65,6 +97,16 @@ AlarmCycle::AlarmCycle(const Platform& platform, const AlarmControls& controls, 
     connect(ui_.cancelButton, &QPushButton::clicked, this, &AlarmCycle::Button2Click);
     connect(Timer1, &QTimer::timeout, this, &AlarmCycle::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &AlarmCycle::Timer2Timer);
+    connect(graceCountdown, &QTimer::timeout, this, &AlarmCycle::graceCountdownTimer);
+    // A failed action is said in the window too, in the notification's words, until the next
+    // Start or Stop: without a notification service the window is all the user has.
+    connect(&afterAlarm_, &AfterAlarm::failed, this, [this](int entry, const QString& why) {
+        showActionNote(
+            [entry, why](lang::Language l) { return lang::actionFailedNotice(l, entry, why); });
+    });
+    QPalette warning = ui_.actionNote->palette();
+    warning.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    ui_.actionNote->setPalette(warning);
     // As on any desktop, Enter presses the focused button, not only Space.
     for (QPushButton* b : {ui_.startButton, ui_.cancelButton})
         b->setAutoDefault(true);
@@ -111,6 +153,21 @@ void AlarmCycle::setUpPresetNotes() {
 void AlarmCycle::setLanguage(lang::Language language) {
     language_ = language;
     afterAlarm_.setLanguage(language);
+    renderActionNote();
+}
+
+void AlarmCycle::showActionNote(std::function<QString(lang::Language)> text) {
+    actionNote_ = std::move(text);
+    renderActionNote();
+}
+
+void AlarmCycle::renderActionNote() {
+    const QString text = actionNote_ ? actionNote_(language_) : QString();
+    if (text == ui_.actionNote->toolTip())
+        return;
+    qCDebug(lcAlarm).noquote() << "the window says:" << (text.isEmpty() ? "(nothing)" : text);
+    ui_.actionNote->setText(fitted(ui_.actionNote, text));
+    ui_.actionNote->setToolTip(text);  // the whole text, where the box cut it short
 }
 
 bool AlarmCycle::armed() const {
@@ -136,9 +193,8 @@ void AlarmCycle::armAt(const QDateTime& deadline) {
 void AlarmCycle::startOrStop(const QDateTime& deadline) {
     // Whatever happens next, a pending after-alarm action is cancelled.
     ui_.delayPanel->hide();
-    Timer2->stop();
-    ui_.cancelButton->hide();
-    afterAlarm_.withdrawAnnouncement();
+    endGrace();
+    showActionNote({});
 
     if (lang::isStartCaption(ui_.startButton->text())) {
         afterAlarm_.clear();  // the action is taken when the alarm fires
@@ -153,7 +209,8 @@ void AlarmCycle::startOrStop(const QDateTime& deadline) {
         _endAt = deadline.isValid() ? deadline : alarm::nextOccurrence(now, _endTime);
         const QString format = LongTimeFormat();
         ui_.startedAt->setText(QLocale().toString(_startTime, format));
-        ui_.endsAt->setText(QLocale().toString(_endTime, format));
+        ui_.endsAt->setText(alarm::endText(now, _endAt, QLocale(), format));
+        emit statusLineChanged();
         Timer1->start(alarm::nextTickMs(now.msecsTo(_endAt)));
         ui_.picker->setEnabled(false);
     } else {
@@ -189,6 +246,9 @@ void AlarmCycle::Timer1Timer() {
         // Only this ring goes without its action: the list keeps the choice for the next alarm.
         if (afterAlarm_.pending()) {
             skipped = lang::lateAlarmSkippedAction(language_, afterAlarm_.exec());
+            showActionNote([action = afterAlarm_.exec()](lang::Language l) {
+                return lang::lateAlarmSkippedAction(l, action);
+            });
             qCWarning(lcAlarm).noquote()
                 << "alarm noticed" << -msLeft / 1000 << "s after its time: the after-alarm action"
                 << afterAlarm_.shut() << "(" + afterAlarm_.exec() + ")"
@@ -228,28 +288,88 @@ void AlarmCycle::Timer1Timer() {
         if (!ui_.messageAlert->isChecked())
             platform_.window->restoreAndRaise(ui_.window);
         Timer2->start();
+        // The window says what comes, and counts the seconds down beside Timer2's ticks.
+        graceStart_ = platform_.clock->now();
+        countdownTicks_ = 0;
+        graceCountdown->start();
+        // A file to open goes by its name alone here: a long path would push the seconds out.
+        const QString shownExec = afterAlarm_.shut() == AfterAlarm::ExecuteCommand
+                                      ? QFileInfo(afterAlarm_.exec()).fileName()
+                                      : afterAlarm_.exec();
+        showActionNote([this, shownExec](lang::Language l) {
+            return lang::actionComingNotice(l, afterAlarm_.shut(), graceSecondsLeft(), shownExec);
+        });
         ui_.cancelButton->show();
         afterAlarm_.announce(kGraceTicks * Timer2->interval() / 1000, [this] { Button2Click(); });
     }
+}
+
+int AlarmCycle::graceSecondsLeft() const {
+    const qint64 total = qint64(kGraceTicks) * Timer2->interval();
+    const qint64 left = total - graceStart_.msecsTo(platform_.clock->now());
+    return static_cast<int>(std::clamp<qint64>((left + 999) / 1000, 1, total / 1000));
+}
+
+bool AlarmCycle::graceLate(qint64 expectedMs) const {
+    return graceStart_.msecsTo(platform_.clock->now()) - expectedMs > kGraceLateLimitMs;
 }
 
 void AlarmCycle::Timer2Timer() {
     if (!Timer2->isActive())  // cancelled: the action must not run
         return;
     --_tmr;
+    if (const qint64 expected = qint64(kGraceTicks - _tmr) * Timer2->interval();
+        graceLate(expected)) {
+        cancelLateGrace(expected);
+        return;
+    }
     if (_tmr > 0)
         return;
     Timer1->stop();
-    Timer2->stop();
-    ui_.cancelButton->hide();
-    afterAlarm_.withdrawAnnouncement();
+    endGrace();
+    showActionNote({});
     afterAlarm_.DoShutAction();
 }
 
-void AlarmCycle::Button2Click() {
-    ui_.cancelButton->hide();
+void AlarmCycle::graceCountdownTimer() {
+    if (!Timer2->isActive()) {
+        graceCountdown->stop();
+        return;
+    }
+    ++countdownTicks_;
+    if (const qint64 expected = qint64(countdownTicks_) * graceCountdown->interval();
+        graceLate(expected)) {
+        cancelLateGrace(expected);
+        return;
+    }
+    renderActionNote();
+}
+
+void AlarmCycle::cancelLateGrace(qint64 expectedMs) {
+    const qint64 behind = graceStart_.msecsTo(platform_.clock->now()) - expectedMs;
+    const QString action = afterAlarm_.exec();
+    qCWarning(lcAlarm).noquote() << "the grace period ran" << behind / 1000
+                                 << "s behind the clock: the after-alarm action"
+                                 << afterAlarm_.shut() << "(" + action + ")"
+                                 << "is cancelled (the computer slept or the clock jumped)";
+    endGrace();
+    afterAlarm_.clear();
+    showActionNote(
+        [action](lang::Language l) { return lang::lateGraceCancelledAction(l, action); });
+    platform_.notifier->notify(QStringLiteral("Klangor"),
+                               lang::lateGraceCancelledAction(language_, action));
+}
+
+void AlarmCycle::endGrace() {
     Timer2->stop();
+    graceCountdown->stop();
+    ui_.cancelButton->hide();
     afterAlarm_.withdrawAnnouncement();
+}
+
+void AlarmCycle::Button2Click() {
+    endGrace();
+    showActionNote({});
 }
 
 void AlarmCycle::Label1DblClick() {

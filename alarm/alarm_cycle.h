@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QTime>
 
+#include <functional>
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -35,6 +37,7 @@ struct AlarmControls {
     QLabel* startedAt;          // lblStart
     QLabel* endsAt;             // lblEnd
     QLabel* remaining;          // lblx
+    QLabel* actionNote;         // lblAction: the pending after-alarm action, or what became of it
     QCheckBox* soundAlert;      // CheckBox1
     QCheckBox* messageAlert;    // CheckBox2
     QCheckBox* repeatTwice;     // chkTwo
@@ -50,9 +53,10 @@ public:
     AlarmCycle(const Platform& platform, const AlarmControls& controls, Sounds& sounds,
                AfterAlarm& afterAlarm, QObject* parent = nullptr);
 
-    QTimer* Timer1;  // 500 ms, the alarm tick
-    QTimer* Timer2;  // 3000 ms, the grace period
-    QMenu* ppText;   // preset notes of the note box
+    QTimer* Timer1;          // 500 ms, the alarm tick
+    QTimer* Timer2;          // 3000 ms, the grace period
+    QTimer* graceCountdown;  // 1000 ms during the grace period: the seconds left, shown
+    QMenu* ppText;           // preset notes of the note box
 
     /// Start or Stop, as the Start button shows; during the grace period it only cancels the
     /// pending action.
@@ -62,6 +66,7 @@ public:
     void armAt(const QDateTime& deadline);
     void Timer1Timer();
     void Timer2Timer();
+    void graceCountdownTimer();
     void Button2Click();
     void Label1DblClick();
     void wwDBDateTimePicker1KeyPress(QChar key);
@@ -79,9 +84,24 @@ public:
 signals:
     /// "*" was typed in the picker: the delay panel is wanted.
     void delayPanelRequested();
+    /// The status line shows new texts, which may need other room.
+    void statusLineChanged();
 
 private:
     void setUpPresetNotes();
+    /// Shows in the window what becomes of the after-alarm action; the text is made again in
+    /// the new language when the language changes. An empty function clears it.
+    void showActionNote(std::function<QString(lang::Language)> text);
+    void renderActionNote();
+    /// Ends the grace period without the action: the timers, the Stop button, the notification.
+    void endGrace();
+    /// Whether the grace period runs behind its `expectedMs` since it began by more than a
+    /// moment's delay: the computer slept, the program was stopped or the clock jumped.
+    bool graceLate(qint64 expectedMs) const;
+    /// Cancels the pending action of a grace period that ran late (`expectedMs` since it began
+    /// was due), and says so.
+    void cancelLateGrace(qint64 expectedMs);
+    int graceSecondsLeft() const;
     /// Arms the alarm for `deadline`, or, when it is invalid, for the next occurrence of the
     /// picker's time of day; stops an armed alarm.
     void startOrStop(const QDateTime& deadline);
@@ -92,10 +112,13 @@ private:
     AfterAlarm& afterAlarm_;
     lang::Language language_ = lang::Language::English;
 
-    QTime _startTime;  // time of day at which the alarm was started
-    QTime _endTime;    // armed alarm time of day
-    QDateTime _endAt;  // the armed alarm as a full local date and time
-    int _tmr = 0;      // grace-period countdown
+    QTime _startTime;         // time of day at which the alarm was started
+    QTime _endTime;           // armed alarm time of day
+    QDateTime _endAt;         // the armed alarm as a full local date and time
+    int _tmr = 0;             // grace-period countdown
+    QDateTime graceStart_;    // when the grace period began
+    int countdownTicks_ = 0;  // graceCountdown's ticks since then
+    std::function<QString(lang::Language)> actionNote_;  // what lblAction says
 };
 
 }  // namespace klangor

@@ -74,4 +74,15 @@ QString remainingText(qint64 msLeft) {
            part(seconds % 60);
 }
 
+QString endText(const QDateTime& now, const QDateTime& end, const QLocale& locale,
+                const QString& timeFormat) {
+    const QString time = locale.toString(end.time(), timeFormat);
+    const qint64 days = now.date().daysTo(end.date());
+    if (days == 0)
+        return time;
+    const QString day = locale.toString(
+        end.date(), days > 0 && days < 7 ? QStringLiteral("ddd") : QStringLiteral("d MMM"));
+    return day + QLatin1Char(' ') + time;
+}
+
 }  // namespace klangor::alarm

@@ -4,6 +4,7 @@
 // Time arithmetic of the alarm, kept apart from the window so that it can be checked on its own.
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -22,5 +23,10 @@ int nextTickMs(qint64 msLeft);
 /// The remaining time as hours:minutes:seconds, each part at least two digits, milliseconds
 /// dropped; hours are not wrapped at a day ("1015:59:59").
 QString remainingText(qint64 msLeft);
+
+/// The end of an alarm as the status line shows it: its time of day in `timeFormat`, after the
+/// day when that is not today (the weekday within the coming week, the day and month beyond).
+QString endText(const QDateTime& now, const QDateTime& end, const QLocale& locale,
+                const QString& timeFormat);
 
 }  // namespace klangor::alarm

@@ -3,6 +3,7 @@
 
 #include "alarm/after_alarm.h"
 #include "alarm/alarm_cycle.h"
+#include "alarm/event_hook.h"
 #include "alarm/quick_delay.h"
 #include "app/build_config.h"
 #include "app/glyphs.h"
@@ -14,7 +15,9 @@
 #include "settings/settings_binding.h"
 #include "sound/sounds.h"
 
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -25,11 +28,12 @@
 
 namespace {
 
-// Controls on which pressing a mouse button drags the whole window.
+// Controls on which pressing a mouse button drags the whole window. lblAction lies on empty
+// page space, which drags, whether or not it says something.
 constexpr const char* kDragHandles[] = {"Form1",   "TabSheet1", "TabSheet2", "Panel1", "Panel2",
                                         "Label3",  "Label4",    "Label12",   "Label5", "lblStart",
                                         "Label6",  "lblEnd",    "Label7",    "lblx",   "Label9",
-                                        "Label10", "Label8"};
+                                        "Label10", "Label8",    "lblAction"};
 
 void setPixelFont(QWidget* w, int px, bool bold = false, bool italic = false,
                   const QString& family = {}) {
@@ -59,6 +63,7 @@ TForm1::TForm1(klangor::Platform platform, QWidget* parent)
     form4_ = std::make_unique<TForm4>(platform_, font().family());
     setUpConcerns();
     setUpKeys();
+    setUpWheel();
     fitTimes();
 }
 
@@ -149,8 +154,8 @@ void TForm1::setUpConcerns() {
     alarm_ = new AlarmCycle(
         platform_,
         AlarmControls{this, ui.wwDBDateTimePicker1, ui.Button1, ui.Button2, ui.Panel2, ui.Label1,
-                      ui.lblStart, ui.lblEnd, ui.lblx, ui.CheckBox1, ui.CheckBox2, ui.chkTwo,
-                      ui.salarm, ui.ComboBox1},
+                      ui.lblStart, ui.lblEnd, ui.lblx, ui.lblAction, ui.CheckBox1, ui.CheckBox2,
+                      ui.chkTwo, ui.salarm, ui.ComboBox1},
         *sounds_, *afterAlarm_, this);
     quickDelay_ = new QuickDelay(
         platform_,
@@ -181,6 +186,10 @@ void TForm1::setUpConcerns() {
                               this);
     connect(ui.lnlLang, &ClickPanel::clicked, this, &TForm1::lnlLangClick);
     connect(language_, &InterfaceLanguage::changed, alarm_, &AlarmCycle::setLanguage);
+    connect(alarm_, &AlarmCycle::statusLineChanged, this, [this] {
+        if (statusLineRoom_)
+            statusLineRoom_->fit();
+    });
     // The status captions change with the language; the line is laid out again around them.
     connect(language_, &InterfaceLanguage::changed, this, [this] {
         if (statusLineRoom_)
@@ -214,6 +223,31 @@ void TForm1::setUpKeys() {
                                                     {ui.Label16, ui.sxMinutes2}};
     for (const auto& [label, control] : buddies)
         label->setBuddy(control);
+}
+
+// The wheel turns only the list or box that has the keyboard focus. The window stays above the
+// others and is often under the pointer while the user scrolls in another program; Qt hands the
+// wheel to whatever lies under the pointer, and a list moved there unseen (the after-alarm
+// action) could power the computer off later. Nor does the wheel give a control the focus: a
+// click or Tab does.
+void TForm1::setUpWheel() {
+    QList<QWidget*> turned;
+    for (QComboBox* list : findChildren<QComboBox*>())
+        turned << list;
+    for (QAbstractSpinBox* box : findChildren<QAbstractSpinBox*>())
+        turned << box;
+    for (QWidget* w : turned) {
+        w->setFocusPolicy(Qt::StrongFocus);
+        for (QWidget* inner : w->findChildren<QWidget*>())
+            if (inner->focusPolicy() == Qt::WheelFocus)
+                inner->setFocusPolicy(Qt::StrongFocus);
+    }
+    klangor::alarm::EventHook::install(this, turned, [](QObject* watched, QEvent* event) {
+        if (event->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus())
+            return false;
+        event->ignore();  // the page behind may have a use for it; the control has none
+        return true;
+    });
 }
 
 // Room for the times in the user's long time format, which in some locales is much wider than
@@ -260,6 +294,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             if (press->button() == Qt::LeftButton) {
                 dragFrom_ = widget;
                 dragPressAt_ = press->globalPosition().toPoint();
+                following_ = false;
             }
             return true;
         }
@@ -267,15 +302,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (!(move->buttons() & Qt::LeftButton)) {
             dragFrom_ = nullptr;
-        } else if ((move->globalPosition().toPoint() - dragPressAt_).manhattanLength() >=
-                   QGuiApplication::styleHints()->startDragDistance()) {
-            QWidget* handle = dragFrom_;
-            dragFrom_ = nullptr;
-            FormMouseDown(handle);
+            following_ = false;
+        } else if (const QPoint moved = move->globalPosition().toPoint() - dragPressAt_;
+                   following_ ||
+                   moved.manhattanLength() >= QGuiApplication::styleHints()->startDragDistance()) {
+            if (!following_)
+                FormMouseDown(dragFrom_);
+            // The point grabbed stays under the pointer, from the first pixel on.
+            this->move(dragWindowAt_ + moved);
         }
         return true;
     } else if (event->type() == QEvent::MouseButtonRelease && watched == dragFrom_) {
         dragFrom_ = nullptr;
+        following_ = false;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -334,8 +373,13 @@ void TForm1::openDelayPanelFromAnyPage() {
     BitBtn1Click();
 }
 
+// The window follows the pointer until the button is released, the point grabbed staying under
+// it. The window moves itself rather than asking the window manager for a move: a move the
+// window manager starts takes the pointer where it is by then as the point grabbed, the drag
+// threshold behind the press.
 void TForm1::FormMouseDown(QWidget* /*sender*/) {
-    platform_.window->startDrag(this);
+    following_ = true;
+    dragWindowAt_ = pos();
 }
 
 void TForm1::Panel3Click() {

@@ -100,6 +100,7 @@ protected:
 private:
     void setUpFrame();
     void setUpKeys();
+    void setUpWheel();
     void setUpConcerns();
     void openDelayPanelFromAnyPage();
     // Parts of the look that take time to prepare (a font's first use) and belong to controls
@@ -127,4 +128,6 @@ private:
     // A left press on a drag handle: the window moves once the pointer has left this point.
     QPointer<QWidget> dragFrom_;
     QPoint dragPressAt_;
+    bool following_ = false;  // the drag is past the threshold: the window follows the pointer
+    QPoint dragWindowAt_;     // where the window was when it began to follow
 };

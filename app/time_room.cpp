@@ -32,6 +32,13 @@ QFont withPixelSize(QFont font, int px) {
     return font;
 }
 
+int widestDigitWidth(const QFontMetrics& metrics) {
+    int widest = 0;
+    for (char d = '0'; d <= '9'; ++d)
+        widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(d)));
+    return widest;
+}
+
 }  // namespace
 
 int widestTimeWidth(const QFontMetrics& metrics, const QLocale& locale, const QString& format) {
@@ -110,11 +117,15 @@ void StatusLineRoom::fit() {
                     needed.push_back(label->sizeHint().width());
                     break;
                 case Shows::LongTime:
-                    needed.push_back(widestTimeWidth(fm, locale, longTime) + 1);
+                    // The widest time, or what the label shows now if wider (a day before it).
+                    needed.push_back(std::max(widestTimeWidth(fm, locale, longTime),
+                                              fm.horizontalAdvance(label->text())) +
+                                     1);
                     break;
                 case Shows::Counter:
+                    // Up to 999 hours ahead: room for a third digit of hours.
                     needed.push_back(widestTimeWidth(fm, QLocale::c(), QStringLiteral("hh:mm:ss")) +
-                                     1);
+                                     widestDigitWidth(fm) + 1);
                     break;
             }
         }

@@ -42,7 +42,8 @@ public:
     /// The pieces from left to right, at their designed places and in their designed fonts.
     explicit StatusLineRoom(std::vector<Piece> pieces);
 
-    /// Lays the line out for the captions it shows now and the widest times: at the designed
+    /// Lays the line out for the captions it shows now and the widest times (or the time
+    /// shown now, where a day stands before it): at the designed
     /// places where the texts fit, moved apart where they do not, and in a smaller font where
     /// the line would otherwise run past its panel.
     void fit();

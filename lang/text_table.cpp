@@ -191,6 +191,15 @@ QString lateAlarmSkippedAction(Language language, const QString& action) {
         .arg(action);
 }
 
+QString lateGraceCancelledAction(Language language, const QString& action) {
+    return (language == Language::Turkish
+                ? QString::fromUtf8("İşlem iptal edildi (%1): geri sayım geç bitti (uyku ya da "
+                                    "saat değişikliği).")
+                : QStringLiteral("Action cancelled (%1): the countdown ended late (sleep or "
+                                 "clock change)."))
+        .arg(action);
+}
+
 namespace {
 
 const NoticeRow* noticeOf(int entry) {

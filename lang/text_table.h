@@ -63,6 +63,9 @@ bool isStartCaption(const QString& caption);
 /// The notice that an alarm noticed late (the computer slept, the clock jumped) did not start the
 /// after-alarm action `action` (the entry's text in the action list).
 QString lateAlarmSkippedAction(Language language, const QString& action);
+/// The notice that the countdown to the after-alarm action `action` ended late (the computer
+/// slept, the program was stopped, the clock jumped), so the action was cancelled.
+QString lateGraceCancelledAction(Language language, const QString& action);
 /// What the desktop notifications say of an after-alarm action, by its position in the action
 /// list (1 lock ... 6 execute command). `seconds` is the grace period; `file` the path to open.
 QString actionComingNotice(Language language, int entry, int seconds, const QString& file);

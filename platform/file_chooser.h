@@ -12,9 +12,9 @@ namespace klangor {
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
-    /// Shows the platform's file-open dialog; the full path of the chosen file, or nothing when
-    /// the user cancels.
-    virtual std::optional<QString> chooseFile(QWidget* parent) = 0;
+    /// Shows the platform's file-open dialog, opened in `folder`; the full path of the chosen
+    /// file, or nothing when the user cancels.
+    virtual std::optional<QString> chooseFile(QWidget* parent, const QString& folder) = 0;
 };
 
 }  // namespace klangor

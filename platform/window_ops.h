@@ -16,8 +16,6 @@ public:
     /// the user's attention, without taking the keyboard focus from the program the user is in.
     /// A click or the task bar activates it as usual.
     virtual void restoreAndRaise(QWidget* window) = 0;
-    /// Lets the window follow the mouse as if its title bar had been grabbed.
-    virtual void startDrag(QWidget* window) = 0;
     /// Moves the window, frame included, to the middle of the free area of the screen under the
     /// mouse pointer (or of the primary screen). Called as the window first shows; a frame the
     /// window manager adds a moment later is centred too.

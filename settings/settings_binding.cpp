@@ -61,7 +61,12 @@ void applySettings(const LoadedSettings& loaded, QWidget* root) {
             case Kind::ListIndex:
                 if (auto* list = root->findChild<QComboBox*>(control)) {
                     const bool inRange = n >= s->minimum && n <= s->maximum && n < list->count();
-                    list->setCurrentIndex(inRange ? static_cast<int>(n) : -1);
+                    // A list with no selection would leave a ticked "Sound Alert" silent, and
+                    // be saved that way: a position outside the list picks its first entry.
+                    if (!inRange)
+                        qCWarning(lcSettings) << "ignoring" << s->key << "=" << n
+                                              << "outside the list: taking its first entry";
+                    list->setCurrentIndex(inRange ? static_cast<int>(n) : 0);
                 }
                 break;
             case Kind::Flag:

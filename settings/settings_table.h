@@ -18,7 +18,7 @@ namespace klangor::settings {
 enum class Kind {
     Language,   // the caption of the language button, "TR" or "ENG"
     Period,     // minutes in a spin box
-    ListIndex,  // the selected position of a drop-down list; out of range means no selection
+    ListIndex,  // the selected position of a drop-down list; out of range means the first
     Flag,       // a check box, 1 for ticked and 0 for not; any number but 0 reads as ticked
 };
 

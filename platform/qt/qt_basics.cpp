@@ -94,12 +94,6 @@ void QtWindowOps::restoreAndRaise(QWidget* window) {
     QApplication::alert(window);
 }
 
-void QtWindowOps::startDrag(QWidget* window) {
-    QWindow* handle = window->windowHandle();
-    if (!handle || !handle->startSystemMove())
-        qCWarning(lcWindow) << "the window manager did not start a window move";
-}
-
 namespace {
 
 // How often and how long a window that was just placed looks for its frame.
@@ -217,8 +211,8 @@ QString QtLocaleInfo::languageName() const {
     return QLocale::languageToString(QLocale::system().language());
 }
 
-std::optional<QString> QtFileChooser::chooseFile(QWidget* parent) {
-    const QString path = QFileDialog::getOpenFileName(parent);
+std::optional<QString> QtFileChooser::chooseFile(QWidget* parent, const QString& folder) {
+    const QString path = QFileDialog::getOpenFileName(parent, QString(), folder);
     if (path.isEmpty())
         return std::nullopt;
     return path;

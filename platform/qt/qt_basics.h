@@ -26,7 +26,6 @@ public:
     void minimize(QWidget* window) override;
     bool isMinimized(const QWidget* window) const override;
     void restoreAndRaise(QWidget* window) override;
-    void startDrag(QWidget* window) override;
     void placeCentred(QWidget* window) override;
 };
 
@@ -37,7 +36,7 @@ public:
 
 class QtFileChooser final : public FileChooser {
 public:
-    std::optional<QString> chooseFile(QWidget* parent) override;
+    std::optional<QString> chooseFile(QWidget* parent, const QString& folder) override;
 };
 
 }  // namespace klangor

@@ -107,8 +107,10 @@ private slots:
         TForm1 form(fakes.platform());
         prepare(form);
         form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         QComboBox* list = ctl(form).CheckBox3;
+        list->setFocus();  // the wheel turns only the focused list
         const QPointF at(list->width() / 2.0, list->height() / 2.0);
         const auto turn = [&](int steps) {
             QWheelEvent wheel(at, list->mapToGlobal(at), QPoint(), QPoint(0, -120 * steps),
@@ -147,6 +149,29 @@ private slots:
         choose(ctl(form).CheckBox3, 6);  // and a cancel then means no action
         QCOMPARE(ctl(form).CheckBox3->currentIndex(), 0);
         QCOMPARE(fakes.files->asked, 4);
+    }
+
+    // The dialog opens in the folder of the file picked last, or the home folder: never in the
+    // folder the program was started from. A language switch forgets the path, not the folder.
+    void dialogOpensInTheLastFolder() {
+        QTemporaryDir started;
+        QTemporaryDir files;
+        QVERIFY(started.isValid() && files.isValid());
+        QVERIFY(QDir().mkpath(files.filePath(QStringLiteral("sub"))));
+        const QString picked = files.filePath(QStringLiteral("sub/wake.sh"));
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(started.path());
+        Fakes fakes;
+        fakes.files->answers = {picked, std::nullopt, std::nullopt};
+        TForm1 form(fakes.platform());
+        prepare(form);
+        choose(ctl(form).CheckBox3, 6);
+        choose(ctl(form).CheckBox3, 6);  // cancelled: no action, and no new folder either
+        form.lnlLangClick();
+        choose(ctl(form).CheckBox3, 6);
+        QDir::setCurrent(previous);
+        QCOMPARE(fakes.files->folders,
+                 (QStringList{QDir::homePath(), files.filePath("sub"), files.filePath("sub")}));
     }
 
     // Rebuilding the list or restoring a choice is not the user choosing: no dialog pops up.

@@ -292,6 +292,133 @@ private slots:
         QCOMPARE(f.fakes.window->restores, 1);
     }
 
+    // The window itself says which action comes and counts the seconds down, in the interface
+    // language; a failure stays in it, in the notification's words, until the next Start.
+    void graceIsShownInTheWindow_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("coming15");
+        QTest::addColumn<QString>("coming11");
+        QTest::addColumn<QString>("failed");
+        QTest::newRow("English") << "EN"
+                                 << "Shut down in 15 seconds"
+                                 << "Shut down in 11 seconds"
+                                 << "Could not shut down: Access denied";
+        QTest::newRow("Turkish") << "TR"
+                                 << "Sistem 15 saniye sonra kapatılacak"
+                                 << "Sistem 11 saniye sonra kapatılacak"
+                                 << "Sistem kapatılamadı: Access denied";
+    }
+    void graceIsShownInTheWindow() {
+        QFETCH(QString, lang);
+        QFETCH(QString, coming15);
+        QFETCH(QString, coming11);
+        QFETCH(QString, failed);
+        AlarmFixture f(today(QTime(12, 0)));
+        A::alarm(f.form).setLanguage(klangor::lang::languageOf(lang));
+        ctl(f.form).CheckBox3->setCurrentIndex(5);
+        f.fakes.power->result = false;
+        const QRect place = ctl(f.form).lblAction->geometry();
+        f.armFor(QTime(12, 0, 1));
+        QCOMPARE(ctl(f.form).lblAction->text(), QString());
+        f.tickUntilFired();
+
+        auto* countdown = A::alarm(f.form).graceCountdown;
+        QVERIFY(countdown->isActive());
+        QCOMPARE(countdown->interval(), 1000);
+        QCOMPARE(ctl(f.form).lblAction->text(), coming15);
+        QVERIFY(ctl(f.form).lblAction->isVisible());
+        QStringList shown;
+        for (int second = 1; second <= 15; ++second) {
+            f.fakes.clock->advanceMs(1000);
+            A::alarm(f.form).graceCountdownTimer();
+            if (second % 3 == 0)
+                f.form.Timer2Timer();
+            if (second == 4)
+                QCOMPARE(ctl(f.form).lblAction->text(), coming11);
+            shown << ctl(f.form).lblAction->text();
+        }
+        QCOMPARE(shown.removeDuplicates(), 0);  // a new text every second
+        QCOMPARE(f.fakes.power->requests, std::vector{klangor::PowerAction::PowerOff});
+        QVERIFY(!countdown->isActive());
+        QCOMPARE(ctl(f.form).lblAction->text(), failed);
+        QCOMPARE(f.fakes.notifier->notes.back().second, failed);
+        QCOMPARE(ctl(f.form).lblAction->geometry(), place);
+        QCOMPARE(f.form.size(), QSize(368, 345));
+
+        // It stays, also over ticks that were due, until the next Start.
+        f.form.Timer2Timer();
+        QCOMPARE(ctl(f.form).lblAction->text(), failed);
+        f.form.Button1Click();
+        QCOMPARE(ctl(f.form).lblAction->text(), QString());
+    }
+
+    // A grace period that runs more than a few seconds behind the clock was interrupted (the
+    // computer slept, the program was stopped, the clock jumped): the action is cancelled, and
+    // the window and a notification say so. A moment's delay changes nothing.
+    void graceRunningLateCancelsTheAction_data() {
+        QTest::addColumn<int>("stopAt");  // seconds into the grace period
+        QTest::addColumn<int>("lateMs");
+        QTest::addColumn<bool>("countdownFirst");  // which timer sees it first
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("on time") << 6 << 0 << false << true;
+        QTest::newRow("2 s behind") << 6 << 2000 << false << true;
+        QTest::newRow("stopped 90 s, Timer2 first") << 6 << 90'000 << false << false;
+        QTest::newRow("stopped 90 s, countdown first") << 6 << 90'000 << true << false;
+        QTest::newRow("clock 10 s ahead at the end") << 14 << 10'000 << true << false;
+        QTest::newRow("slept an hour at the start") << 1 << 3'600'000 << false << false;
+    }
+    void graceRunningLateCancelsTheAction() {
+        QFETCH(int, stopAt);
+        QFETCH(int, lateMs);
+        QFETCH(bool, countdownFirst);
+        QFETCH(bool, runs);
+        AlarmFixture f(today(QTime(12, 0)));
+        ctl(f.form).CheckBox3->setCurrentIndex(5);
+        f.armFor(QTime(12, 0, 1));
+        f.tickUntilFired();
+        QVERIFY(ctl(f.form).Timer2->isActive());
+        const size_t notes = f.fakes.notifier->notes.size();
+        QTimer* countdown = A::alarm(f.form).graceCountdown;
+        for (int second = 1; second <= 16 && ctl(f.form).Timer2->isActive(); ++second) {
+            f.fakes.clock->advanceMs(1000 + (second == stopAt ? lateMs : 0));
+            const auto tick2 = [&] {
+                if (second % 3 == 0 || second == stopAt)  // an overdue timer fires at once
+                    f.form.Timer2Timer();
+            };
+            if (!countdownFirst)
+                tick2();
+            if (countdown->isActive())
+                A::alarm(f.form).graceCountdownTimer();
+            if (countdownFirst)
+                tick2();
+        }
+        QVERIFY(!ctl(f.form).Timer2->isActive());
+        QVERIFY(!countdown->isActive());
+        QVERIFY(ctl(f.form).Button2->isHidden());
+        if (runs) {
+            QCOMPARE(f.fakes.power->requests, std::vector{klangor::PowerAction::PowerOff});
+            QCOMPARE(ctl(f.form).lblAction->text(), QString());
+            return;
+        }
+        const QString said = QStringLiteral(
+            "Action cancelled (Shut down): the countdown ended late (sleep or clock change).");
+        QVERIFY(f.fakes.power->requests.empty());
+        QCOMPARE(f.fakes.notifier->notes.size(), notes + 1);
+        QCOMPARE(f.fakes.notifier->notes.back().second, said);
+        QCOMPARE(ctl(f.form).lblAction->toolTip(), said);
+        QCOMPARE(ctl(f.form).lblAction->text(), said);  // whole in the window
+        QVERIFY(f.fakes.notifier->withAction.empty());  // the announcement is withdrawn
+        // Ticks that were still due run nothing; the list keeps the choice for the next alarm.
+        for (int i = 0; i < 5; ++i)
+            f.form.Timer2Timer();
+        QVERIFY(f.fakes.power->requests.empty());
+        QCOMPARE(ctl(f.form).CheckBox3->currentIndex(), 5);
+        A::alarm(f.form).setLanguage(klangor::lang::Language::Turkish);
+        QCOMPARE(ctl(f.form).lblAction->text(),
+                 QStringLiteral("İşlem iptal edildi (Shut down): geri sayım geç bitti (uyku "
+                                "ya da saat değişikliği)."));
+    }
+
     void eveningAlarmRingsNextMorning() {
         AlarmFixture f(today(QTime(21, 0)));
         f.armFor(QTime(7, 30));

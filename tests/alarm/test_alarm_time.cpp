@@ -107,6 +107,29 @@ private slots:
         QCOMPARE(nextOccurrence(now, QTime(2, 30)).toMSecsSinceEpoch(), ringUtcMs);
     }
 
+    // The end of an alarm on another day names the day: its weekday within the coming week,
+    // its day and month beyond.
+    void endTextNamesAnotherDay_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("today") << "en_GB" << 0 << "07:30:00";
+        QTest::newRow("tomorrow") << "en_GB" << 1 << "Tue 07:30:00";
+        QTest::newRow("in six days") << "en_GB" << 6 << "Sun 07:30:00";
+        QTest::newRow("in a week") << "en_GB" << 7 << "9 Mar 07:30:00";
+        QTest::newRow("in 41 days") << "en_GB" << 41 << "12 Apr 07:30:00";
+        QTest::newRow("tomorrow, Turkish") << "tr_TR" << 1 << "Sal 07:30:00";
+        QTest::newRow("in 41 days, Turkish") << "tr_TR" << 41 << "12 Nis 07:30:00";
+    }
+    void endTextNamesAnotherDay() {
+        QFETCH(QString, locale);
+        QFETCH(int, days);
+        QFETCH(QString, shown);
+        const QDateTime now(QDate(2026, 3, 2), QTime(21, 0));  // a Monday
+        const QDateTime end(now.date().addDays(days), QTime(7, 30));
+        QCOMPARE(endText(now, end, QLocale(locale), QStringLiteral("HH:mm:ss")), shown);
+    }
+
     void ticksFallOnHalfSecondsBeforeTheDeadline_data() {
         QTest::addColumn<qint64>("msLeft");
         QTest::addColumn<int>("interval");

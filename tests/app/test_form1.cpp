@@ -5,12 +5,15 @@
 #include "lang/format.h"
 #include "repeater/form4.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QStyleHints>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace klangor::fakes;
 
@@ -135,8 +138,9 @@ private slots:
     void dragHandles_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("drags");
-        for (const char* n : {"TabSheet1", "Panel1", "Label3", "Label4", "Label12", "Label5",
-                              "lblStart", "Label6", "lblEnd", "Label7", "lblx", "Label8"})
+        for (const char* n :
+             {"TabSheet1", "Panel1", "Label3", "Label4", "Label12", "Label5", "lblStart", "Label6",
+              "lblEnd", "Label7", "lblx", "Label8", "lblAction"})
             QTest::newRow(n) << QString::fromLatin1(n) << true;
         for (const char* n : {"Button1", "BitBtn1", "ComboBox1", "salarm", "Label1", "Label2",
                               "CheckBox1", "lnlLang"})
@@ -153,10 +157,72 @@ private slots:
         QWidget* w = name == QLatin1String("Form1") ? &form : form.findChild<QWidget*>(name);
         QVERIFY(w);
         const int far = QGuiApplication::styleHints()->startDragDistance() + 2;
+        const QPoint before = form.pos();
+        const QPoint grabbed = w->mapToGlobal(QPoint(2, 2));
+        // The pointer's way on the screen, as the window under it moves along.
+        const auto at = [&](QPoint screen) { return screen - w->mapToGlobal(QPoint(0, 0)); };
         mouse(w, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(2, 2));
-        mouse(w, QEvent::MouseMove, Qt::LeftButton, QPoint(2 + far, 2));
-        mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(2 + far, 2));
-        QCOMPARE(fakes.window->drags, drags ? 1 : 0);
+        mouse(w, QEvent::MouseMove, Qt::LeftButton, at(grabbed + QPoint(far, 1)));
+        // From the first step on, the point grabbed stays under the pointer: the window is not
+        // the drag threshold behind it.
+        QCOMPARE(form.pos(), drags ? before + QPoint(far, 1) : before);
+        mouse(w, QEvent::MouseMove, Qt::LeftButton, at(grabbed + QPoint(far + 30, -20)));
+        mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, at(grabbed + QPoint(far + 30, -20)));
+        QCOMPARE(form.pos(), drags ? before + QPoint(far + 30, -20) : before);
+        // Released, the window stays where it was left.
+        mouse(w, QEvent::MouseMove, Qt::NoButton, at(grabbed + QPoint(far + 90, 40)));
+        QCOMPARE(form.pos(), drags ? before + QPoint(far + 30, -20) : before);
+    }
+
+    // The wheel turns a list or box only when it has the keyboard focus: the window stays on
+    // top and is often under the pointer while the user scrolls in another program.
+    void wheelOnlyTurnsTheFocusedControl_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* n : {"CheckBox3", "salarm", "sxMinutes", "sxMinutes2", "xMinutes",
+                              "xMinutes2", "se_hour", "se_minute", "wwDBDateTimePicker1"})
+            QTest::newRow(n) << QString::fromLatin1(n);
+    }
+    void wheelOnlyTurnsTheFocusedControl() {
+        QFETCH(QString, name);
+        Fakes fakes;
+        TForm1 form(fakes.platform());
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* w = form.findChild<QWidget*>(name);
+        QVERIFY(w);
+        // Shown where it lives (the repeater page, the delay panel), but not focused.
+        for (QWidget* p = w->parentWidget(); p && p != &form; p = p->parentWidget()) {
+            if (auto* tabs = qobject_cast<QTabWidget*>(p->parentWidget()->parentWidget()))
+                tabs->setCurrentWidget(p);
+            p->show();
+        }
+        QVERIFY(w->isVisible());
+        ctl(form).Button1->setFocus();
+        const auto value = [&] {
+            if (auto* list = qobject_cast<QComboBox*>(w))
+                return QString::number(list->currentIndex());
+            return static_cast<QAbstractSpinBox*>(w)->text();
+        };
+        const auto wheel = [&](int notches) {
+            const QPoint at(w->width() / 2, w->height() / 2);
+            QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w, &e);
+        };
+        const QString before = value();
+        wheel(2);
+        QCOMPARE(value(), before);
+        QVERIFY(!w->hasFocus());
+        wheel(-2);
+        QCOMPARE(value(), before);
+
+        // Focused in the active window, the wheel works as it always did.
+        w->setFocus();
+        QVERIFY(w->hasFocus());
+        wheel(w == ctl(form).wwDBDateTimePicker1 || qobject_cast<QSpinBox*>(w) ? -1 : 1);
+        QVERIFY2(value() != before, qPrintable(value()));
+        QCOMPARE(fakes.files->asked, 0);  // the action list never opens the file dialog
     }
 
     // Only a left-button drag past the drag distance moves the window: a click of any button,
@@ -179,6 +245,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const auto b = Qt::MouseButton(button);
+        const QPoint before = form.pos();
         for (QWidget* w : std::initializer_list<QWidget*>{ctl(form).Label5, ctl(form).TabSheet1}) {
             mouse(w, QEvent::MouseButtonPress, b, QPoint(2, 2));
             mouse(w, QEvent::MouseMove, b, QPoint(2 + moveBy, 2));
@@ -186,7 +253,7 @@ private slots:
             // The pointer moving on afterwards, with no button held, starts nothing either.
             mouse(w, QEvent::MouseMove, Qt::NoButton, QPoint(40, 2));
         }
-        QCOMPARE(fakes.window->drags, 0);
+        QCOMPARE(form.pos(), before);
     }
 
     // The window sees F5 and F1 before the focused control, even an edit box that takes keys.

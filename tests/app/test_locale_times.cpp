@@ -190,6 +190,16 @@ private slots:
         checkWhole(c.TabSheet1, &form);
         checkWhole(c.Panel4, &form);
 
+        // The delay panel's longest wait, 999 hours ahead: the day before the end, three digits
+        // of hours left.
+        form.Button1Click();
+        TForm1Access::alarm(form).armAt(fakes.clock->now().addSecs(999 * 3600 + 59 * 60));
+        form.Timer1Timer();
+        QVERIFY2(c.lblx->text().startsWith(QStringLiteral("999:5")), qPrintable(c.lblx->text()));
+        QVERIFY2(c.lblEnd->text().size() > c.lblStart->text().size(), qPrintable(c.lblEnd->text()));
+        QVERIFY(!form.grab().isNull());
+        checkWhole(c.TabSheet1, &form);
+
         // The repeater's lines: started, a first warning, stopped.
         c.PageControl1->setCurrentIndex(1);
         form.repeater_startClick();

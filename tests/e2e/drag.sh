@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The window moves only while it is dragged: on a drag handle (the empty page), a right click, a
 # middle click and a quick left click, each followed by pointer motion, move nothing and leave
-# neither the pointer nor the keyboard grabbed; a left-button drag still moves the window.
+# neither the pointer nor the keyboard grabbed; a left-button drag moves the window as far as the
+# pointer went.
 source "$(dirname "$0")/lib.sh"
 : "${KLANGOR_GRAB_PROBE:?KLANGOR_GRAB_PROBE names the grab probe}"
 
@@ -42,8 +43,20 @@ done
 xdotool mousemove --window "$WIN" "$HANDLE_X" "$HANDLE_Y" sleep 0.2 mousedown 1
 wander
 xdotool mouseup 1
+# The pointer went 100 right and 80 down: the window goes as far, the point grabbed staying
+# under the pointer (not the drag threshold behind it).
+expected="$((${before%,*} + 100)),$((${before#*,} + 80))"
 moved() { [ "$(position)" != "$before" ]; }
 wait_until 10 "the window to follow the drag" moved
+# Settled once two looks a moment apart agree.
+settled() {
+    local a
+    a=$(position)
+    sleep 0.3
+    [ "$(position)" = "$a" ]
+}
+wait_until 10 "the window to settle" settled
+[ "$(position)" = "$expected" ] || fail "the drag took the window from $before to $(position), not $expected"
 no_grab "the drag"
 log "a left drag moved the window from $before to $(position)"
 stop_klangor

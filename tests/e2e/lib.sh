@@ -74,6 +74,20 @@ start_klangor() {
     log "klangor $KLANGOR_PID shows window $WIN"
 }
 
+# launch_klangor ARGS...: starts the program with a command line, as from a terminal, with the
+# alarm's debug lines in its log (what the window says, when it rang); waits for its main window
+# (which may go to the taskbar at once) and sets KLANGOR_PID and WIN.
+launch_klangor() {
+    QT_LOGGING_RULES="klangor.alarm.debug=true" "$KLANGOR_BIN" "$@" >"$E2E_TMP/klangor.log" 2>&1 &
+    KLANGOR_PID=$!
+    track "$KLANGOR_PID"
+    wait_until 30 "the main window" find_main_window
+    WIN=$(find_main_window)
+    log "klangor $KLANGOR_PID ($*) has window $WIN"
+}
+# said TEXT: the window has shown TEXT (a line of the alarm's log).
+said() { grep -qF "the window says: $1" "$E2E_TMP/klangor.log"; }
+
 find_main_window() {
     local id
     id=$(xdotool search --all --pid "$KLANGOR_PID" --name '^Tempiro' 2>/dev/null | head -n1)

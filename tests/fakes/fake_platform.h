@@ -56,12 +56,10 @@ public:
         ++restores;
         w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
     }
-    void startDrag(QWidget*) override { ++drags; }
     void placeCentred(QWidget*) override { ++placements; }
     int minimizes = 0;
     int placements = 0;
     int restores = 0;
-    int drags = 0;
 };
 
 class FakeSoundPlayer final : public SoundPlayer {
@@ -157,8 +155,9 @@ public:
 
 class FakeFileChooser final : public FileChooser {
 public:
-    std::optional<QString> chooseFile(QWidget*) override {
+    std::optional<QString> chooseFile(QWidget*, const QString& folder) override {
         ++asked;
+        folders << folder;
         std::optional<QString> answer;
         if (!answers.empty()) {
             answer.swap(answers.front());
@@ -168,6 +167,7 @@ public:
     }
     std::deque<std::optional<QString>> answers;
     int asked = 0;
+    QStringList folders;  // the folder each dialog opened in
 };
 
 class FakeNotifier final : public Notifier {

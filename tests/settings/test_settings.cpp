@@ -184,12 +184,13 @@ private slots:
         row("period list", "xMinutes", QStringList{"1", "2"}, 60);
         row("sound 3", "sxMinutes", 3, 3);
         row("sound quiet", "sxMinutes2", 5, 5);
-        row("sound 7", "sxMinutes", 7, -1);
-        row("sound -1", "sxMinutes2", -1, -1);
+        row("sound 7", "sxMinutes", 7, 0);  // outside: the first sound, never none
+        row("sound -1", "sxMinutes2", -1, 0);
         row("alarm sound 4", "salarm", 4, 4);
-        row("alarm sound 5", "salarm", 5, -1);
-        row("sound 2^32", "sxMinutes", "4294967296", -1);
-        row("sound 2^32+2", "salarm", "4294967298", -1);
+        row("alarm sound 5", "salarm", 5, 0);
+        row("alarm sound 99", "salarm", 99, 0);
+        row("sound 2^32", "sxMinutes", "4294967296", 0);
+        row("sound 2^32+2", "salarm", "4294967298", 0);
         row("sound abc", "salarm", "abc", 0);
         row("sound absent", "sxMinutes", absent, 0);
         row("box 1", "chkTwo", 1, 1);
@@ -216,6 +217,9 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(controls(form).value(key), shown);
+        // What the window shows is what is kept: a repaired value is saved repaired.
+        form.SaveSettings();
+        QCOMPARE(fakes.settings->values.value(key), shown);
     }
 
     // The whole way through the real file: one run with choices, close, the file holds exactly
@@ -228,7 +232,7 @@ private slots:
             ctl(*run.form).xMinutes->setValue(25);
             ctl(*run.form).xMinutes2->setValue(7);
             ctl(*run.form).sxMinutes->setCurrentIndex(3);
-            ctl(*run.form).sxMinutes2->setCurrentIndex(-1);
+            ctl(*run.form).sxMinutes2->setCurrentIndex(4);
             ctl(*run.form).salarm->setCurrentIndex(2);
             ctl(*run.form).chkTurnOff->setChecked(true);
             run.form->close();
@@ -236,13 +240,13 @@ private slots:
         QCOMPARE(
             QString::fromUtf8(readFile(configFile())),
             QStringLiteral("[General]\nchkTurnOff=1\nchkTwo=0\nlang=TR\nsalarm=2\nsxMinutes=3\n"
-                           "sxMinutes2=-1\nxMinutes=25\nxMinutes2=7\n"));
+                           "sxMinutes2=4\nxMinutes=25\nxMinutes2=7\n"));
         Run again(QStringLiteral("English"));
         QCOMPARE(controls(*again.form), (QVariantMap{{"lang", "TR"},
                                                      {"xMinutes", 25},
                                                      {"xMinutes2", 7},
                                                      {"sxMinutes", 3},
-                                                     {"sxMinutes2", -1},
+                                                     {"sxMinutes2", 4},
                                                      {"salarm", 2},
                                                      {"chkTwo", 0},
                                                      {"chkTurnOff", 1}}));

@@ -45,6 +45,7 @@ struct Coverage {
     int pushedBack = 0;     // the clock went back while an alarm was armed
     int lateNoAction = 0;   // rang more than a minute late: action skipped
     int actionsRun = 0;
+    int graceCancelled = 0;  // a jump or sleep in the grace period: the action cancelled
     int twice = 0;
     int firstWarnings = 0;
     int secondWarnings = 0;
@@ -217,6 +218,7 @@ private:
         if (withAction_ && !actionDue)
             ++cov_.lateNoAction;
         graceTicks_ = 0;
+        graceWall_ = now();
         endAt_ = QDateTime();
         // The next alarm once the grace period is over.
         nextArm_ = mono_ + (actionDue ? 16 * kSecond : 0) + randomMs(kSecond, 15 * kMinute);
@@ -226,6 +228,16 @@ private:
         const qsizetype powerBefore = fakes_.power->requests.size();
         call([&] { form_.Timer2Timer(); });
         ++graceTicks_;
+        // A grace period more than a few seconds behind the wall clock (it jumped forward, the
+        // computer slept) is cancelled at the tick that notices it, the action not run.
+        if (graceWall_.msecsTo(now()) - graceTicks_ * 3000 > 5000) {
+            QVERIFY(!ctl(form_).Timer2->isActive());
+            QVERIFY(!ctl(form_).Button2->isVisibleTo(&form_));
+            QCOMPARE(fakes_.power->requests.size(), powerBefore);
+            timer2Due_ = -1;
+            ++cov_.graceCancelled;
+            return;
+        }
         if (graceTicks_ < 5) {
             QVERIFY(ctl(form_).Timer2->isActive());
             QCOMPARE(fakes_.power->requests.size(), powerBefore);
@@ -327,6 +339,7 @@ private:
     bool evenSinceArmed_ = true;
     qint64 lastTickMono_ = 0;
     int graceTicks_ = 0;
+    QDateTime graceWall_;  // the wall clock when the grace period began
 
     QDateTime periodStart_;
     bool evenSincePeriodStart_ = true;
