@@ -16,4 +16,9 @@ QString prepareDisplay();
 /// session) close `window` the normal way, so that its close handler runs.
 void closeOnQuitRequests(QWidget* window);
 
+/// Tells the user who started the program from a command line `text` (one or more lines): on
+/// the standard output, or with `error` on the standard error. A Windows program started from
+/// Explorer, which has neither, shows it in a message box.
+void tellCommandLineUser(const QString& text, bool error);
+
 }  // namespace klangor

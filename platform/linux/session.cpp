@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdio>
 
 namespace klangor {
 
@@ -63,6 +64,10 @@ void closeOnQuitRequests(QWidget* window) {
                          if (target)
                              target->close();
                      });
+}
+
+void tellCommandLineUser(const QString& text, bool error) {
+    std::fprintf(error ? stderr : stdout, "%s\n", qPrintable(text));
 }
 
 }  // namespace klangor

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/session.h"
+#include "platform/win32/win32_console.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -22,6 +23,10 @@ void closeOnQuitRequests(QWidget* window) {
                          if (target)
                              target->close();
                      });
+}
+
+void tellCommandLineUser(const QString& text, bool error) {
+    tellCommandLineUser(text.toStdWString(), error);
 }
 
 }  // namespace klangor

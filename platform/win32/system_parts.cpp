@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win32/system_parts.h"
 
+#include "platform/logging.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
 namespace klangor {
 
 void Win32SoundPlayer::play(const QString& name) {
@@ -9,6 +14,77 @@ void Win32SoundPlayer::play(const QString& name) {
 
 QString Win32LocaleInfo::languageName() const {
     return QString::fromStdWString(userLocaleLanguage(calls_));
+}
+
+void Win32WindowOps::restoreAndRaise(QWidget* window) {
+    // Qt shows a window that has this attribute without activating it.
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    if (!window->isVisible())
+        window->show();
+    window_.bringForward(reinterpret_cast<HWND>(window->winId()));
+}
+
+namespace {
+
+// The program's icon in the size of the notification area, from the program file; none in a
+// program file without it (the tests).
+HICON smallProgramIcon() {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON,
+                                           ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+Win32Notifier::Win32Notifier(Win32Hooks hooks, std::function<void()> onClick)
+    : icon_(smallProgramIcon()),
+      tray_(std::move(hooks), systemWin32Calls(), icon_),
+      onClick_(std::move(onClick)) {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installNativeEventFilter(this);
+}
+
+Win32Notifier::~Win32Notifier() {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeNativeEventFilter(this);
+    tray_.remove();
+    if (icon_)
+        ::DestroyIcon(icon_);
+}
+
+void Win32Notifier::notify(const QString& title, const QString& body) {
+    notifyWithAction(title, body, QString(), {});
+}
+
+int Win32Notifier::notifyWithAction(const QString& title, const QString& body, const QString&,
+                                    std::function<void()>) {
+    qCInfo(lcNotify).noquote() << "balloon:" << title << "|" << QString(body).replace('\n', " / ");
+    if (!tray_.showBalloon(title.toStdWString(), body.toStdWString()))
+        return 0;
+    shownId_ = ++lastId_;
+    return shownId_;
+}
+
+void Win32Notifier::withdraw(int id) {
+    // Only the balloon still shown can be taken away; an older one was replaced by it.
+    if (id == 0 || id != shownId_)
+        return;
+    qCInfo(lcNotify) << "balloon withdrawn";
+    tray_.hideBalloon();
+    shownId_ = 0;
+}
+
+bool Win32Notifier::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "windows_generic_MSG")
+        return false;
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (!Win32Tray::isClick(msg->message, msg->lParam))
+        return false;
+    qCInfo(lcNotify) << "balloon clicked";
+    if (onClick_)
+        QMetaObject::invokeMethod(
+            qApp, [f = onClick_] { f(); }, Qt::QueuedConnection);
+    return true;
 }
 
 }  // namespace klangor

@@ -5,12 +5,30 @@ namespace klangor {
 
 Win32Calls systemWin32Calls() {
     return Win32Calls{
-        &::ShellExecuteW,         &::GetCurrentProcess,
-        &::OpenProcessToken,      &::LookupPrivilegeValueW,
-        &::AdjustTokenPrivileges, &::GetLastError,
-        &::ExitWindowsEx,         &::CloseHandle,
-        &::SendMessageW,          &::PlaySoundW,
+        &::ShellExecuteW,
+        &::GetCurrentProcess,
+        &::OpenProcessToken,
+        &::LookupPrivilegeValueW,
+        &::AdjustTokenPrivileges,
+        &::GetLastError,
+        &::ExitWindowsEx,
+        &::CloseHandle,
+        &::SendMessageW,
+        &::PlaySoundW,
         &::GetLocaleInfoW,
+        &::IsIconic,
+        &::ShowWindow,
+        &::SetWindowPos,
+        &::FlashWindowEx,
+        &::Shell_NotifyIconW,
+        &::GetStdHandle,
+        &::GetFileType,
+        &::AttachConsole,
+        &::CreateFileW,
+        &::GetConsoleMode,
+        &::WriteConsoleW,
+        &::WriteFile,
+        &::MessageBoxW,
     };
 }
 
