@@ -33,8 +33,9 @@ test_packages=(
     desktop-file-utils appstream dpkg-dev file lintian
     # Windows layer: cross compiler, resource compiler, and wine64 to run its console test
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64
-    # make windows / test-windows: the cross Qt's build tool, the setup program, the zip
-    ninja-build nsis zip
+    # make windows / test-windows: the cross Qt's build tool, the setup program, the zip, and a
+    # notification area on the test desktop for klangor.exe's icon and balloons
+    ninja-build nsis zip trayer
 )
 
 # The locales the tests show the window in (12-hour, right-to-left, CJK and 24-hour formats).

@@ -94,6 +94,11 @@ void QtWindowOps::restoreAndRaise(QWidget* window) {
     QApplication::alert(window);
 }
 
+void QtWindowOps::showWithoutFocus(QWidget* window) {
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    window->show();
+}
+
 void QtWindowOps::startDrag(QWidget* window) {
     QWindow* handle = window->windowHandle();
     if (!handle || !handle->startSystemMove())

@@ -4,6 +4,8 @@
 #include "platform/logging.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 namespace klangor {
@@ -21,7 +23,27 @@ void Win32WindowOps::restoreAndRaise(QWidget* window) {
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     if (!window->isVisible())
         window->show();
-    window_.bringForward(reinterpret_cast<HWND>(window->winId()));
+    const HWND handle = reinterpret_cast<HWND>(window->winId());
+    window_.bringForward(handle);
+    acceptActivationLater(window, handle);
+}
+
+void Win32WindowOps::showWithoutFocus(QWidget* window) {
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    const HWND handle = reinterpret_cast<HWND>(window->winId());  // made now if not yet there
+    window_.refuseActivation(handle);
+    window->show();
+    acceptActivationLater(window, handle);
+}
+
+// The window manager has shown the window by then (openbox activates the windows it restores,
+// and new ones, which wine then refuses): from now on a click activates it as usual.
+void Win32WindowOps::acceptActivationLater(QWidget* window, HWND handle) {
+    QPointer<QWidget> alive(window);
+    QTimer::singleShot(kRefuseActivationMs, window, [win = window_, alive, handle] {
+        if (alive && reinterpret_cast<HWND>(alive->winId()) == handle)
+            win.acceptActivation(handle);
+    });
 }
 
 namespace {

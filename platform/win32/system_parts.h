@@ -48,10 +48,15 @@ public:
     void minimize(QWidget* window) override { qt_.minimize(window); }
     bool isMinimized(const QWidget* window) const override { return qt_.isMinimized(window); }
     void restoreAndRaise(QWidget* window) override;
+    void showWithoutFocus(QWidget* window) override;
     void startDrag(QWidget* window) override { qt_.startDrag(window); }
     void placeCentred(QWidget* window) override { qt_.placeCentred(window); }
 
 private:
+    // How long a window brought forward or shown refuses to be activated.
+    static constexpr int kRefuseActivationMs = 3000;
+    void acceptActivationLater(QWidget* window, HWND handle);
+
     QtWindowOps qt_;
     Win32Window window_;
 };

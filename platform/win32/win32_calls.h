@@ -37,6 +37,8 @@ struct Win32Calls {
     decltype(&::ShowWindow) showWindow;
     decltype(&::SetWindowPos) setWindowPos;
     decltype(&::FlashWindowEx) flashWindowEx;
+    decltype(&::GetWindowLongPtrW) getWindowLongPtr;
+    decltype(&::SetWindowLongPtrW) setWindowLongPtr;
     // The notification-area icon and its balloons
     decltype(&::Shell_NotifyIconW) shellNotifyIcon;
     // Messages of the command line: the console that started the program, or a message box

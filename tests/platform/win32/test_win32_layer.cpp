@@ -200,6 +200,22 @@ BOOL WINAPI fakeFlashWindowEx(PFLASHWINFO info) {
     return TRUE;
 }
 
+LONG_PTR exStyle = 0;  // the window's extended style
+
+LONG_PTR WINAPI fakeGetWindowLongPtr(HWND w, int index) {
+    windowCalls.push_back("GetWindowLongPtr " + windowName(w) +
+                          (index == GWL_EXSTYLE ? "" : " index=" + std::to_string(index)));
+    return exStyle;
+}
+
+LONG_PTR WINAPI fakeSetWindowLongPtr(HWND w, int index, LONG_PTR value) {
+    windowCalls.push_back("SetWindowLongPtr " + windowName(w) +
+                          (index == GWL_EXSTYLE ? " exstyle=" : " index=") + std::to_string(value));
+    const LONG_PTR before = exStyle;
+    exStyle = value;
+    return before;
+}
+
 // The notification area: each call with a copy of what it was given.
 struct TrayCall {
     DWORD message;
@@ -304,6 +320,8 @@ Win32Calls fakeCalls() {
     c.showWindow = &fakeShowWindow;
     c.setWindowPos = &fakeSetWindowPos;
     c.flashWindowEx = &fakeFlashWindowEx;
+    c.getWindowLongPtr = &fakeGetWindowLongPtr;
+    c.setWindowLongPtr = &fakeSetWindowLongPtr;
     c.shellNotifyIcon = &fakeShellNotifyIcon;
     c.getStdHandle = &fakeGetStdHandle;
     c.getFileType = &fakeGetFileType;
@@ -331,6 +349,7 @@ void reset() {
     localeCalls.clear();
     windowCalls.clear();
     iconic = FALSE;
+    exStyle = 0;
     trayCalls.clear();
     trayAddResult = TRUE;
     givenOut = givenErr = nullptr;
@@ -644,33 +663,47 @@ void localeLanguageName() {
 }
 
 // The window comes back on top and flashes its taskbar button, and nothing in it activates the
-// window: the keys the user types keep going to the program they are in.
+// window: the keys the user types keep going to the program they are in. It refuses activation
+// meanwhile, until it is told to accept it again.
 void bringForwardWithoutActivation() {
-    const std::string top =
-        "SetWindowPos window topmost at 0,0 0x0 flags=" +
-        std::to_string(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const std::string refuse =
+        "SetWindowLongPtr window exstyle=" + std::to_string(WS_EX_TOPMOST | WS_EX_NOACTIVATE);
     const std::string flash =
         "FlashWindowEx window flags=" + std::to_string(FLASHW_TRAY | FLASHW_TIMERNOFG) +
         " count=0 timeout=0";
+    const std::string restore = "ShowWindow window " + std::to_string(SW_SHOWNOACTIVATE);
+    const std::string top =
+        "SetWindowPos window topmost at 0,0 0x0 flags=" +
+        std::to_string(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     const struct {
         BOOL iconic;
         std::vector<std::string> expected;
     } rows[] = {
-        {TRUE,
-         {"IsIconic window", "ShowWindow window " + std::to_string(SW_SHOWNOACTIVATE), top, flash}},
-        {FALSE, {"IsIconic window", top, flash}},
+        {TRUE, {"IsIconic window", "GetWindowLongPtr window", refuse, flash, restore, top}},
+        {FALSE, {"IsIconic window", "GetWindowLongPtr window", refuse, flash, top}},
     };
     for (const auto& row : rows) {
         reset();
         iconic = row.iconic;
+        exStyle = WS_EX_TOPMOST;
         Win32Window(fakeCalls()).bringForward(kWindow);
         CHECK(windowCalls == row.expected);
         if (windowCalls != row.expected)
             for (const auto& c : windowCalls)
                 std::printf("  call: %s\n", c.c_str());
+        // Accepting activation again takes back only what was added.
+        windowCalls.clear();
+        Win32Window(fakeCalls()).acceptActivation(kWindow);
+        CHECK(exStyle == WS_EX_TOPMOST);
+        Win32Window(fakeCalls()).acceptActivation(kWindow);  // nothing left to take back
+        CHECK((windowCalls == std::vector<std::string>{"GetWindowLongPtr window",
+                                                       "SetWindowLongPtr window exstyle=" +
+                                                           std::to_string(WS_EX_TOPMOST),
+                                                       "GetWindowLongPtr window"}));
     }
     reset();
     Win32Window(fakeCalls()).bringForward(nullptr);
+    Win32Window(fakeCalls()).acceptActivation(nullptr);
     CHECK(windowCalls.empty());
 }
 
