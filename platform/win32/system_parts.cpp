@@ -4,9 +4,10 @@
 #include "platform/logging.h"
 
 #include <QCoreApplication>
-#include <QPointer>
+#include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace klangor {
 
@@ -36,14 +37,59 @@ void Win32WindowOps::showWithoutFocus(QWidget* window) {
     acceptActivationLater(window, handle);
 }
 
-// The window manager has shown the window by then (openbox activates the windows it restores,
-// and new ones, which wine then refuses): from now on a click activates it as usual.
+namespace {
+
+// Ends the refusal of a window brought forward: when the user presses a mouse button on it
+// (the press activates it, as a click on any window does), or after `ms`, when the window
+// manager has shown it (openbox activates the windows it restores and maps, which wine then
+// refuses) and a click or the taskbar may activate it as usual. Ends itself.
+class AcceptActivationLater final : public QObject {
+public:
+    static constexpr const char* kName = "klangorAcceptActivationLater";
+
+    AcceptActivationLater(QWidget* window, HWND handle, Win32Window win, int ms)
+        : QObject(window), window_(window), handle_(handle), win_(win) {
+        setObjectName(QLatin1String(kName));
+        if (QWindow* w = window->windowHandle())
+            w->installEventFilter(this);
+        QTimer::singleShot(ms, this, [this] { done(false); });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::NonClientAreaMouseButtonPress)
+            QMetaObject::invokeMethod(
+                this, [this] { done(true); }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    void done(bool activate) {
+        if (finished_)
+            return;
+        finished_ = true;
+        if (reinterpret_cast<HWND>(window_->winId()) == handle_) {
+            win_.acceptActivation(handle_);
+            if (activate)
+                window_->activateWindow();
+        }
+        deleteLater();
+    }
+
+    QWidget* window_;
+    HWND handle_;
+    Win32Window win_;
+    bool finished_ = false;
+};
+
+}  // namespace
+
 void Win32WindowOps::acceptActivationLater(QWidget* window, HWND handle) {
-    QPointer<QWidget> alive(window);
-    QTimer::singleShot(kRefuseActivationMs, window, [win = window_, alive, handle] {
-        if (alive && reinterpret_cast<HWND>(alive->winId()) == handle)
-            win.acceptActivation(handle);
-    });
+    // One at a time: a refusal still running covers the new one too.
+    if (!window->findChild<QObject*>(QLatin1String(AcceptActivationLater::kName),
+                                     Qt::FindDirectChildrenOnly))
+        new AcceptActivationLater(window, handle, window_, kRefuseActivationMs);
 }
 
 namespace {

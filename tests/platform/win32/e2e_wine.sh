@@ -45,13 +45,19 @@ track $!
 tray_panel() { xdotool search --classname '^panel$' 2>/dev/null | head -n1; }
 wait_until 20 "the notification area" tray_panel
 
+# Gives the main window the keyboard as the user would. A window that has just come back
+# refuses it for a moment (so that the window manager does not hand it the keys the user types
+# elsewhere): ask until it takes it.
+take_focus() { xdotool windowactivate "$1" >/dev/null 2>&1; sleep 0.3; is_active "$1"; }
+focus_klangor() { wait_until 20 "the window to take the focus when the user activates it" take_focus "$WIN"; }
+
 registry() { "$wine" reg query 'HKCU\Vostrel\klangor2' 2>/dev/null | tr -d '\r'; }
 registry_value() { registry | awk -v name="$1" '$1 == name {print $3}'; }
 
 # Closes the window from the window manager (wine has no SIGTERM path to a clean end) and waits
 # for the process.
 close_klangor() {
-    activate "$WIN"
+    focus_klangor
     key alt+F4
     local deadline=$((SECONDS + 30))
     while kill -0 "$KLANGOR_PID" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
@@ -164,7 +170,7 @@ sleep 2
 is_restored "$WIN" || fail "the window went away again: a typed key armed the alarm"
 end_other_program
 
-activate "$WIN"
+focus_klangor
 open_repeater_page
 click_page $REPEATER_MINUTES
 key ctrl+a
@@ -186,11 +192,14 @@ close_klangor
 
 # --- 4. A pending shut-down is told in a balloon ---------------------------------------------
 "$wine" reg delete 'HKCU\Vostrel\klangor2' /f >/dev/null
-# Wine's notification area shows a balloon as a window of its own (explorer.exe) near the icon.
+# Wine's notification area shows a balloon as a top-level window of its own (explorer.exe)
+# beside the icon, which is docked in the panel.
 balloon() {
-    local id
+    local id info
     for id in $(xdotool search --all --onlyvisible --classname '^explorer.exe$' 2>/dev/null); do
-        [[ "$(xwininfo -id "$id")" == *"Width: 1"$'\n'* ]] || { echo "$id"; return 0; }
+        info=$(xwininfo -children -id "$id")
+        [[ "$info" == *"Parent window id:"*"(the root window)"* && "$info" != *"Width: 1"$'\n'* ]] \
+            && { echo "$id"; return 0; }
     done
     return 1
 }
