@@ -108,11 +108,17 @@ Win32Notifier::Win32Notifier(Win32Hooks hooks, std::function<void()> onClick)
     : icon_(smallProgramIcon()),
       tray_(std::move(hooks), systemWin32Calls(), icon_),
       onClick_(std::move(onClick)) {
-    if (QCoreApplication* app = QCoreApplication::instance())
+    if (QCoreApplication* app = QCoreApplication::instance()) {
         app->installNativeEventFilter(this);
+        // The icon goes while its window is still there: the notification area keeps the icon
+        // of a window that went first.
+        quitting_ =
+            QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { tray_.remove(); });
+    }
 }
 
 Win32Notifier::~Win32Notifier() {
+    QObject::disconnect(quitting_);
     if (QCoreApplication* app = QCoreApplication::instance())
         app->removeNativeEventFilter(this);
     tray_.remove();

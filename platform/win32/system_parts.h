@@ -80,6 +80,7 @@ private:
     HICON icon_;
     Win32Tray tray_;
     std::function<void()> onClick_;
+    QMetaObject::Connection quitting_;
     int lastId_ = 0;
     int shownId_ = 0;  // the number of the balloon shown last
 };
