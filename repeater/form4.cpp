@@ -9,9 +9,10 @@
 TForm4::TForm4(klangor::Platform platform, const QString& fontFamily, QWidget* parent)
     : QWidget(parent), platform_(std::move(platform)) {
     setupUi(this);
-    // A window of its own, owned by none: a dialog is owned by (on X11 transient for) the main
-    // window, and Windows and some window managers keep it out of sight while that window is
-    // minimised, as it is while the repeater runs. Fixed in size, with a close button only.
+    // A window of its own rather than a dialog: a dialog belongs to the program's other windows
+    // (on X11 it is made transient for all of them), and Windows and some window managers keep
+    // it out of sight while the main window is minimised, as it is while the repeater runs.
+    // Fixed in size, with a close button only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                    Qt::MSWindowsFixedSizeDialogHint);
