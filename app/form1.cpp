@@ -46,9 +46,13 @@ void setPixelFont(QWidget* w, int px, bool bold = false, bool italic = false,
     w->setFont(f);
 }
 
+// A fixed window: system menu, minimise and close, no maximise and no resize border (on
+// Windows the thin border of a fixed-size dialog, which also keeps the window manager under wine
+// from offering to resize or maximise it).
 constexpr Qt::WindowFlags kWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+    Qt::MSWindowsFixedSizeDialogHint;
 
 }  // namespace
 

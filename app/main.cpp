@@ -30,10 +30,10 @@ std::optional<int> readCommandLine(int& argc, char* argv[], klangor::StartReques
     switch (line.kind) {
         case klangor::CommandLine::Kind::Help:
         case klangor::CommandLine::Kind::Version:
-            std::fprintf(stdout, "%s\n", qPrintable(line.text.trimmed()));
+            klangor::tellCommandLineUser(line.text.trimmed(), false);
             return 0;
         case klangor::CommandLine::Kind::Error:
-            std::fprintf(stderr, "klangor: %s\n", qPrintable(line.text));
+            klangor::tellCommandLineUser(QStringLiteral("klangor: ") + line.text, true);
             return kBadCommandLine;
         case klangor::CommandLine::Kind::Start:
             request = line.request;

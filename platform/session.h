@@ -21,4 +21,9 @@ void closeOnQuitRequests(QWidget* window);
 /// libraries (the sound server's would abort on the stuck thread's lock). Otherwise returns.
 void endAtOnceIfSoundIsStuck(int exitCode);
 
+/// Tells the user who started the program from a command line `text` (one or more lines): on
+/// the standard output, or with `error` on the standard error. A Windows program started from
+/// Explorer, which has neither, shows it in a message box.
+void tellCommandLineUser(const QString& text, bool error);
+
 }  // namespace klangor

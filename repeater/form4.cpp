@@ -9,8 +9,13 @@
 TForm4::TForm4(klangor::Platform platform, const QString& fontFamily, QWidget* parent)
     : QWidget(parent), platform_(std::move(platform)) {
     setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    // A window of its own rather than a dialog: a dialog belongs to the program's other windows
+    // (on X11 it is made transient for all of them), and Windows and some window managers keep
+    // it out of sight while the main window is minimised, as it is while the repeater runs.
+    // Fixed in size, with a close button only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(171 + 2 * 4, 82 + 2 * 4);  // the 171 x 82 controls inside a 4 px dialog border
     // Shown on top of the program the user works in, but never given the keyboard: Space or
     // Enter typed there must not press the button.

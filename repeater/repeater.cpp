@@ -79,7 +79,7 @@ void Repeater::repeaterTimer() {
     xbegin = now;
     ui_.last->setText(ui_.last->toolTip() + LongTimeText(now.time()));
     if (ui_.askScreenOff->isChecked())
-        prompt_.show();
+        platform_.window->showWithoutFocus(&prompt_);
     sounds_.PlaySnd(ui_.firstSound->currentIndex());
     // A second warning still pending keeps its schedule.
     if (!repear_end->isActive())

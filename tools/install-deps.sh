@@ -36,8 +36,9 @@ test_packages=(
     desktop-file-utils appstream lintian
     # Windows layer: cross compiler, resource compiler, and wine64 to run its console test
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64
-    # make windows / test-windows: the cross Qt's build tool, the setup program, the zip
-    ninja-build nsis zip
+    # make windows / test-windows: the cross Qt's build tool, the setup program, the zip, and a
+    # notification area on the test desktop for klangor.exe's icon and balloons
+    ninja-build nsis zip trayer
     # make test-stress: keeps every core busy while the suite runs
     stress-ng
 )

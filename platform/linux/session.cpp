@@ -120,4 +120,8 @@ void endAtOnceIfSoundIsStuck(int exitCode) {
     ::_exit(exitCode);
 }
 
+void tellCommandLineUser(const QString& text, bool error) {
+    std::fprintf(error ? stderr : stdout, "%s\n", qPrintable(text));
+}
+
 }  // namespace klangor

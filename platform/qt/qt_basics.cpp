@@ -94,6 +94,11 @@ void QtWindowOps::restoreAndRaise(QWidget* window) {
     QApplication::alert(window);
 }
 
+void QtWindowOps::showWithoutFocus(QWidget* window) {
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    window->show();
+}
+
 namespace {
 
 // How often and how long a window that was just placed looks for its frame.

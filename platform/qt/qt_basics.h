@@ -26,6 +26,7 @@ public:
     void minimize(QWidget* window) override;
     bool isMinimized(const QWidget* window) const override;
     void restoreAndRaise(QWidget* window) override;
+    void showWithoutFocus(QWidget* window) override;
     void placeCentred(QWidget* window) override;
 };
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/session.h"
+#include "platform/win32/win32_console.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -26,5 +27,9 @@ void closeOnQuitRequests(QWidget* window) {
 
 // Windows' own sound player leaves no thread of ours behind.
 void endAtOnceIfSoundIsStuck(int) {}
+
+void tellCommandLineUser(const QString& text, bool error) {
+    tellCommandLineUser(text.toStdWString(), error);
+}
 
 }  // namespace klangor

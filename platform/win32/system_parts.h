@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The program's sound player and locale lookup on Windows, over the plain Win32 calls of
-// win32_sound.h.
+// The program's sound player, locale lookup, window operations and notifications on Windows,
+// over the plain Win32 calls of the win32_*.h files.
 
 #include "platform/locale_info.h"
+#include "platform/notifier.h"
+#include "platform/qt/qt_basics.h"
 #include "platform/sound_player.h"
 #include "platform/win32/win32_sound.h"
+#include "platform/win32/win32_tray.h"
+#include "platform/win32/win32_window.h"
+
+#include <QAbstractNativeEventFilter>
 
 namespace klangor {
 
@@ -31,6 +37,51 @@ public:
 
 private:
     Win32Calls calls_;
+};
+
+/// Qt's window operations, except that the window comes back without taking the keyboard:
+/// Qt restores and raises a window on Windows by activating it.
+class Win32WindowOps final : public WindowOps {
+public:
+    explicit Win32WindowOps(Win32Window window = Win32Window()) : window_(window) {}
+
+    void minimize(QWidget* window) override { qt_.minimize(window); }
+    bool isMinimized(const QWidget* window) const override { return qt_.isMinimized(window); }
+    void restoreAndRaise(QWidget* window) override;
+    void showWithoutFocus(QWidget* window) override;
+    void placeCentred(QWidget* window) override { qt_.placeCentred(window); }
+
+private:
+    // How long a window brought forward or shown refuses to be activated.
+    static constexpr int kRefuseActivationMs = 3000;
+    void acceptActivationLater(QWidget* window, HWND handle);
+
+    QtWindowOps qt_;
+    Win32Window window_;
+};
+
+/// Notifications as balloons from the program's icon in the notification area. A balloon has
+/// no buttons: a click on it (or on the icon) brings the main window, where Stop is.
+class Win32Notifier final : public Notifier, public QAbstractNativeEventFilter {
+public:
+    /// `onClick` runs when the user clicks a balloon or the icon.
+    Win32Notifier(Win32Hooks hooks, std::function<void()> onClick);
+    ~Win32Notifier() override;
+
+    void notify(const QString& title, const QString& body) override;
+    int notifyWithAction(const QString& title, const QString& body, const QString& actionLabel,
+                         std::function<void()> onAction) override;
+    void withdraw(int id) override;
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+private:
+    HICON icon_;
+    Win32Tray tray_;
+    std::function<void()> onClick_;
+    QMetaObject::Connection quitting_;
+    int lastId_ = 0;
+    int shownId_ = 0;  // the number of the balloon shown last
 };
 
 }  // namespace klangor

@@ -4,14 +4,34 @@
 namespace klangor {
 
 Win32Calls systemWin32Calls() {
-    return Win32Calls{
-        &::ShellExecuteW,         &::GetCurrentProcess,
-        &::OpenProcessToken,      &::LookupPrivilegeValueW,
-        &::AdjustTokenPrivileges, &::GetLastError,
-        &::ExitWindowsEx,         &::CloseHandle,
-        &::SendMessageW,          &::PlaySoundW,
-        &::GetLocaleInfoW,
-    };
+    Win32Calls c{};
+    c.shellExecute = &::ShellExecuteW;
+    c.getCurrentProcess = &::GetCurrentProcess;
+    c.openProcessToken = &::OpenProcessToken;
+    c.lookupPrivilegeValue = &::LookupPrivilegeValueW;
+    c.adjustTokenPrivileges = &::AdjustTokenPrivileges;
+    c.getLastError = &::GetLastError;
+    c.exitWindowsEx = &::ExitWindowsEx;
+    c.closeHandle = &::CloseHandle;
+    c.sendMessage = &::SendMessageW;
+    c.playSound = &::PlaySoundW;
+    c.getLocaleInfo = &::GetLocaleInfoW;
+    c.isIconic = &::IsIconic;
+    c.showWindow = &::ShowWindow;
+    c.setWindowPos = &::SetWindowPos;
+    c.flashWindowEx = &::FlashWindowEx;
+    c.getWindowLongPtr = &::GetWindowLongPtrW;
+    c.setWindowLongPtr = &::SetWindowLongPtrW;
+    c.shellNotifyIcon = &::Shell_NotifyIconW;
+    c.getStdHandle = &::GetStdHandle;
+    c.getFileType = &::GetFileType;
+    c.attachConsole = &::AttachConsole;
+    c.createFile = &::CreateFileW;
+    c.getConsoleMode = &::GetConsoleMode;
+    c.writeConsole = &::WriteConsoleW;
+    c.writeFile = &::WriteFile;
+    c.messageBox = &::MessageBoxW;
+    return c;
 }
 
 }  // namespace klangor

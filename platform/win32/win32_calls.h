@@ -32,6 +32,24 @@ struct Win32Calls {
     decltype(&::SendMessageW) sendMessage;
     decltype(&::PlaySoundW) playSound;
     decltype(&::GetLocaleInfoW) getLocaleInfo;
+    // Bringing a window forward without the keyboard focus
+    decltype(&::IsIconic) isIconic;
+    decltype(&::ShowWindow) showWindow;
+    decltype(&::SetWindowPos) setWindowPos;
+    decltype(&::FlashWindowEx) flashWindowEx;
+    decltype(&::GetWindowLongPtrW) getWindowLongPtr;
+    decltype(&::SetWindowLongPtrW) setWindowLongPtr;
+    // The notification-area icon and its balloons
+    decltype(&::Shell_NotifyIconW) shellNotifyIcon;
+    // Messages of the command line: the console that started the program, or a message box
+    decltype(&::GetStdHandle) getStdHandle;
+    decltype(&::GetFileType) getFileType;
+    decltype(&::AttachConsole) attachConsole;
+    decltype(&::CreateFileW) createFile;
+    decltype(&::GetConsoleMode) getConsoleMode;
+    decltype(&::WriteConsoleW) writeConsole;
+    decltype(&::WriteFile) writeFile;
+    decltype(&::MessageBoxW) messageBox;
 };
 
 /// The system's own functions.

@@ -43,6 +43,7 @@ private slots:
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(form.windowFlags() & Qt::MSWindowsFixedSizeDialogHint);  // no resize border
         QCOMPARE(form.font().pixelSize(), 12);
         for (const char* timer : {"Timer1", "Timer2", "repeater", "repear_end"}) {
             auto* t = form.findChild<QTimer*>(QString::fromLatin1(timer));
@@ -54,6 +55,10 @@ private slots:
         QCOMPARE(ctl(form).repeater->interval(), 30000);
         QVERIFY(form.Form4());
         QVERIFY(!form.Form4()->isVisible());
+        // The prompt is nobody's child or dialog: an owned window stays hidden while the main
+        // window is minimised, as it is while the repeater runs.
+        QVERIFY(!form.Form4()->parentWidget());
+        QCOMPARE(form.Form4()->windowType(), Qt::Window);
         QCOMPARE(ctl(form).Panel4->geometry(), QRect(199, 1, 169, 29));
         QCOMPARE(ctl(form).lnlLang->geometry(), QRect(107, 3, 31, 25));
         QCOMPARE(ctl(form).Panel3->text(), QStringLiteral("?"));

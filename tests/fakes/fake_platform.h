@@ -56,7 +56,12 @@ public:
         ++restores;
         w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
     }
+    void showWithoutFocus(QWidget* w) override {
+        ++quietShows;
+        w->show();
+    }
     void placeCentred(QWidget*) override { ++placements; }
+    int quietShows = 0;
     int minimizes = 0;
     int placements = 0;
     int restores = 0;

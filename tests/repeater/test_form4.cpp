@@ -42,6 +42,9 @@ private slots:
         QCOMPARE(form.size(), QSize(179, 90));
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(form.windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
+        QVERIFY(
+            !(form.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
         QCOMPARE(form.font().pixelSize(), 11);
         QCOMPARE(form.Button1->geometry(), QRect(4, 4, 171, 49));
         QCOMPARE(form.Button1->font().pixelSize(), 16);

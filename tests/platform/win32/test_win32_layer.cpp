@@ -3,11 +3,15 @@
 // under wine as a console program and prints "win32 layer: N checks passed" when all held.
 // One case runs the real privilege steps and replaces only the final power-off call.
 
+#include "platform/win32/win32_console.h"
 #include "platform/win32/win32_monitor.h"
 #include "platform/win32/win32_power.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_sound.h"
+#include "platform/win32/win32_tray.h"
+#include "platform/win32/win32_window.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -160,13 +164,174 @@ int WINAPI fakeGetLocaleInfo(LCID locale, LCTYPE item, LPWSTR buffer, int size) 
     return needed;
 }
 
+// The window calls, recorded in order: "IsIconic", "ShowWindow <command>",
+// "SetWindowPos <after> flags=<flags>", "FlashWindowEx flags=<flags> count=<n> timeout=<ms>".
+const HWND kWindow = reinterpret_cast<HWND>(std::intptr_t{0x4321});
+std::vector<std::string> windowCalls;
+BOOL iconic = FALSE;
+
+std::string windowName(HWND w) {
+    return w == kWindow ? "window" : "other";
+}
+
+BOOL WINAPI fakeIsIconic(HWND w) {
+    windowCalls.push_back("IsIconic " + windowName(w));
+    return iconic;
+}
+
+BOOL WINAPI fakeShowWindow(HWND w, int command) {
+    windowCalls.push_back("ShowWindow " + windowName(w) + " " + std::to_string(command));
+    return TRUE;
+}
+
+BOOL WINAPI fakeSetWindowPos(HWND w, HWND after, int x, int y, int cx, int cy, UINT flags) {
+    windowCalls.push_back("SetWindowPos " + windowName(w) +
+                          (after == HWND_TOPMOST ? " topmost" : " other") + " at " +
+                          std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(cx) +
+                          "x" + std::to_string(cy) + " flags=" + std::to_string(flags));
+    return TRUE;
+}
+
+BOOL WINAPI fakeFlashWindowEx(PFLASHWINFO info) {
+    windowCalls.push_back("FlashWindowEx " + windowName(info->hwnd) +
+                          (info->cbSize == sizeof(FLASHWINFO) ? "" : " bad-size") + " flags=" +
+                          std::to_string(info->dwFlags) + " count=" + std::to_string(info->uCount) +
+                          " timeout=" + std::to_string(info->dwTimeout));
+    return TRUE;
+}
+
+LONG_PTR exStyle = 0;  // the window's extended style
+
+LONG_PTR WINAPI fakeGetWindowLongPtr(HWND w, int index) {
+    windowCalls.push_back("GetWindowLongPtr " + windowName(w) +
+                          (index == GWL_EXSTYLE ? "" : " index=" + std::to_string(index)));
+    return exStyle;
+}
+
+LONG_PTR WINAPI fakeSetWindowLongPtr(HWND w, int index, LONG_PTR value) {
+    windowCalls.push_back("SetWindowLongPtr " + windowName(w) +
+                          (index == GWL_EXSTYLE ? " exstyle=" : " index=") + std::to_string(value));
+    const LONG_PTR before = exStyle;
+    exStyle = value;
+    return before;
+}
+
+// The notification area: each call with a copy of what it was given.
+struct TrayCall {
+    DWORD message;
+    NOTIFYICONDATAW data;
+};
+std::vector<TrayCall> trayCalls;
+BOOL trayAddResult = TRUE;
+
+BOOL WINAPI fakeShellNotifyIcon(DWORD message, PNOTIFYICONDATAW data) {
+    trayCalls.push_back({message, *data});
+    return message == NIM_ADD ? trayAddResult : TRUE;
+}
+
+// The console and the message box. Handles: kOut and kErr are what the program was given (none
+// when null), kConOut the console opened after joining the parent's.
+const HANDLE kOut = reinterpret_cast<HANDLE>(std::intptr_t{0x70});
+const HANDLE kErr = reinterpret_cast<HANDLE>(std::intptr_t{0x71});
+const HANDLE kConOut = reinterpret_cast<HANDLE>(std::intptr_t{0x72});
+HANDLE givenOut = nullptr, givenErr = nullptr;
+DWORD givenType = FILE_TYPE_PIPE;
+bool givenIsConsole = false;  // kOut and kErr are a console
+bool parentConsole = false;   // the parent has a console to join
+std::vector<std::string> consoleCalls;
+std::wstring consoleText;  // what WriteConsoleW wrote
+std::string fileBytes;     // what WriteFile wrote
+std::wstring boxText;      // the message box's text, title and style
+std::wstring boxTitle;
+UINT boxStyle = 0;
+
+std::string handleName(HANDLE h) {
+    return h == kOut ? "out" : h == kErr ? "err" : h == kConOut ? "conout" : "other";
+}
+
+HANDLE WINAPI fakeGetStdHandle(DWORD which) {
+    consoleCalls.push_back("GetStdHandle " + std::string(which == STD_OUTPUT_HANDLE  ? "output"
+                                                         : which == STD_ERROR_HANDLE ? "error"
+                                                                                     : "other"));
+    return which == STD_OUTPUT_HANDLE ? givenOut : which == STD_ERROR_HANDLE ? givenErr : nullptr;
+}
+
+DWORD WINAPI fakeGetFileType(HANDLE h) {
+    consoleCalls.push_back("GetFileType " + handleName(h));
+    return givenType;
+}
+
+BOOL WINAPI fakeAttachConsole(DWORD process) {
+    consoleCalls.push_back(process == ATTACH_PARENT_PROCESS ? "AttachConsole parent"
+                                                            : "AttachConsole other");
+    return parentConsole;
+}
+
+HANDLE WINAPI fakeCreateFile(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
+                             DWORD disposition, DWORD, HANDLE) {
+    consoleCalls.push_back("CreateFileW " + narrow(name) + " access=" + std::to_string(access) +
+                           " share=" + std::to_string(share) +
+                           " disposition=" + std::to_string(disposition));
+    return kConOut;
+}
+
+BOOL WINAPI fakeGetConsoleMode(HANDLE h, LPDWORD mode) {
+    *mode = 0;
+    return h == kConOut || ((h == kOut || h == kErr) && givenIsConsole);
+}
+
+BOOL WINAPI fakeWriteConsole(HANDLE h, const VOID* text, DWORD length, LPDWORD written, LPVOID) {
+    consoleCalls.push_back("WriteConsoleW " + handleName(h));
+    consoleText.append(static_cast<const wchar_t*>(text), length);
+    *written = length;
+    return TRUE;
+}
+
+BOOL WINAPI fakeWriteFile(HANDLE h, LPCVOID bytes, DWORD length, LPDWORD written, LPOVERLAPPED) {
+    consoleCalls.push_back("WriteFile " + handleName(h));
+    fileBytes.append(static_cast<const char*>(bytes), length);
+    *written = length;
+    return TRUE;
+}
+
+int WINAPI fakeMessageBox(HWND, LPCWSTR text, LPCWSTR title, UINT style) {
+    consoleCalls.push_back("MessageBoxW");
+    boxText = text;
+    boxTitle = title;
+    boxStyle = style;
+    return IDOK;
+}
+
+// Every call a recorder; a call the table has no recorder for would crash the test.
 Win32Calls fakeCalls() {
-    return Win32Calls{&fakeShellExecute,          &fakeGetCurrentProcess,
-                      &fakeOpenProcessToken,      &fakeLookupPrivilegeValue,
-                      &fakeAdjustTokenPrivileges, &fakeGetLastError,
-                      &fakeExitWindowsEx,         &fakeCloseHandle,
-                      &fakeSendMessage,           &fakePlaySound,
-                      &fakeGetLocaleInfo};
+    Win32Calls c{};
+    c.shellExecute = &fakeShellExecute;
+    c.getCurrentProcess = &fakeGetCurrentProcess;
+    c.openProcessToken = &fakeOpenProcessToken;
+    c.lookupPrivilegeValue = &fakeLookupPrivilegeValue;
+    c.adjustTokenPrivileges = &fakeAdjustTokenPrivileges;
+    c.getLastError = &fakeGetLastError;
+    c.exitWindowsEx = &fakeExitWindowsEx;
+    c.closeHandle = &fakeCloseHandle;
+    c.sendMessage = &fakeSendMessage;
+    c.playSound = &fakePlaySound;
+    c.getLocaleInfo = &fakeGetLocaleInfo;
+    c.isIconic = &fakeIsIconic;
+    c.showWindow = &fakeShowWindow;
+    c.setWindowPos = &fakeSetWindowPos;
+    c.flashWindowEx = &fakeFlashWindowEx;
+    c.getWindowLongPtr = &fakeGetWindowLongPtr;
+    c.setWindowLongPtr = &fakeSetWindowLongPtr;
+    c.shellNotifyIcon = &fakeShellNotifyIcon;
+    c.getStdHandle = &fakeGetStdHandle;
+    c.getFileType = &fakeGetFileType;
+    c.attachConsole = &fakeAttachConsole;
+    c.createFile = &fakeCreateFile;
+    c.getConsoleMode = &fakeGetConsoleMode;
+    c.writeConsole = &fakeWriteConsole;
+    c.writeFile = &fakeWriteFile;
+    c.messageBox = &fakeMessageBox;
+    return c;
 }
 
 void reset() {
@@ -182,6 +347,21 @@ void reset() {
     localeLanguage = L"Turkish";
     localeLengthAnswer = -1;
     localeCalls.clear();
+    windowCalls.clear();
+    iconic = FALSE;
+    exStyle = 0;
+    trayCalls.clear();
+    trayAddResult = TRUE;
+    givenOut = givenErr = nullptr;
+    givenType = FILE_TYPE_PIPE;
+    givenIsConsole = false;
+    parentConsole = false;
+    consoleCalls.clear();
+    consoleText.clear();
+    fileBytes.clear();
+    boxText.clear();
+    boxTitle.clear();
+    boxStyle = 0;
 }
 
 struct Outcome {
@@ -482,6 +662,209 @@ void localeLanguageName() {
     CHECK(!userLocaleLanguage().empty());
 }
 
+// The window comes back on top and flashes its taskbar button, and nothing in it activates the
+// window: the keys the user types keep going to the program they are in. It refuses activation
+// meanwhile, until it is told to accept it again.
+void bringForwardWithoutActivation() {
+    const std::string refuse =
+        "SetWindowLongPtr window exstyle=" + std::to_string(WS_EX_TOPMOST | WS_EX_NOACTIVATE);
+    const std::string flash =
+        "FlashWindowEx window flags=" + std::to_string(FLASHW_TRAY | FLASHW_TIMERNOFG) +
+        " count=0 timeout=0";
+    const std::string restore = "ShowWindow window " + std::to_string(SW_SHOWNOACTIVATE);
+    const std::string top =
+        "SetWindowPos window topmost at 0,0 0x0 flags=" +
+        std::to_string(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const struct {
+        BOOL iconic;
+        std::vector<std::string> expected;
+    } rows[] = {
+        {TRUE, {"IsIconic window", "GetWindowLongPtr window", refuse, flash, restore, top}},
+        {FALSE, {"IsIconic window", "GetWindowLongPtr window", refuse, flash, top}},
+    };
+    for (const auto& row : rows) {
+        reset();
+        iconic = row.iconic;
+        exStyle = WS_EX_TOPMOST;
+        Win32Window(fakeCalls()).bringForward(kWindow);
+        CHECK(windowCalls == row.expected);
+        if (windowCalls != row.expected)
+            for (const auto& c : windowCalls)
+                std::printf("  call: %s\n", c.c_str());
+        // Accepting activation again takes back only what was added.
+        windowCalls.clear();
+        Win32Window(fakeCalls()).acceptActivation(kWindow);
+        CHECK(exStyle == WS_EX_TOPMOST);
+        Win32Window(fakeCalls()).acceptActivation(kWindow);  // nothing left to take back
+        CHECK((windowCalls == std::vector<std::string>{"GetWindowLongPtr window",
+                                                       "SetWindowLongPtr window exstyle=" +
+                                                           std::to_string(WS_EX_TOPMOST),
+                                                       "GetWindowLongPtr window"}));
+    }
+    reset();
+    Win32Window(fakeCalls()).bringForward(nullptr);
+    Win32Window(fakeCalls()).acceptActivation(nullptr);
+    CHECK(windowCalls.empty());
+}
+
+void trayBalloons() {
+    const HICON icon = reinterpret_cast<HICON>(std::intptr_t{0x1C0});
+    std::vector<std::string> logged;
+    Win32Hooks hooks = ownerHooks();
+    hooks.log = [&](const std::string& m) { logged.push_back(m); };
+
+    // The first balloon adds the icon (with the program's icon, its tip and the message for
+    // clicks), asks for balloon clicks, then shows the balloon with the program's icon.
+    reset();
+    {
+        Win32Tray tray(hooks, fakeCalls(), icon);
+        CHECK(tray.showBalloon(L"Klangor", L"Shut down in 15 s"));
+        CHECK(trayCalls.size() == 3);
+        if (trayCalls.size() == 3) {
+            const NOTIFYICONDATAW& add = trayCalls[0].data;
+            CHECK(trayCalls[0].message == NIM_ADD);
+            CHECK(add.cbSize == sizeof(NOTIFYICONDATAW));
+            CHECK(add.hWnd == kOwner && add.uID == Win32Tray::kIconId);
+            CHECK(add.uFlags == (NIF_MESSAGE | NIF_ICON | NIF_TIP));
+            CHECK(add.uCallbackMessage == Win32Tray::kMessage);
+            CHECK(add.hIcon == icon);
+            CHECK(std::wstring(add.szTip) == L"Klangor");
+            CHECK(trayCalls[1].message == NIM_SETVERSION);
+            CHECK(trayCalls[1].data.uVersion == NOTIFYICON_VERSION_4);
+            const NOTIFYICONDATAW& info = trayCalls[2].data;
+            CHECK(trayCalls[2].message == NIM_MODIFY);
+            CHECK(info.hWnd == kOwner && info.uID == Win32Tray::kIconId);
+            CHECK(info.uFlags == NIF_INFO);
+            CHECK(std::wstring(info.szInfoTitle) == L"Klangor");
+            CHECK(std::wstring(info.szInfo) == L"Shut down in 15 s");
+            CHECK(info.dwInfoFlags == NIIF_USER && info.hBalloonIcon == icon);
+        }
+        // The next balloon only replaces the text; taking it away sends an empty one.
+        trayCalls.clear();
+        CHECK(tray.showBalloon(L"Klangor", std::wstring(300, L'\u00E7')));
+        tray.hideBalloon();
+        CHECK(trayCalls.size() == 2);
+        if (trayCalls.size() == 2) {
+            CHECK(trayCalls[0].message == NIM_MODIFY);
+            // Too long for the shell: shortened, with an ellipsis at the end.
+            const std::wstring shown = trayCalls[0].data.szInfo;
+            CHECK(shown == std::wstring(254, L'\u00E7') + L'\u2026');
+            CHECK(trayCalls[1].message == NIM_MODIFY && trayCalls[1].data.uFlags == NIF_INFO);
+            CHECK(trayCalls[1].data.szInfo[0] == L'\0');
+        }
+        trayCalls.clear();
+    }
+    // The icon goes with the program.
+    CHECK(trayCalls.size() == 1 && trayCalls[0].message == NIM_DELETE &&
+          trayCalls[0].data.hWnd == kOwner && trayCalls[0].data.uID == Win32Tray::kIconId);
+    CHECK(logged.empty());
+
+    // No window yet, or a shell that takes no icon: nothing shown, said in the log, and the
+    // next balloon tries again.
+    reset();
+    {
+        Win32Hooks none;
+        none.log = [&](const std::string& m) { logged.push_back(m); };
+        Win32Tray tray(none, fakeCalls(), icon);
+        CHECK(!tray.showBalloon(L"Klangor", L"text"));
+        CHECK(trayCalls.empty());
+        CHECK(logged.size() == 1);
+    }
+    CHECK(trayCalls.empty());  // nothing to remove
+    reset();
+    logged.clear();
+    {
+        Win32Tray tray(hooks, fakeCalls(), icon);
+        trayAddResult = FALSE;
+        CHECK(!tray.showBalloon(L"Klangor", L"text"));
+        CHECK(trayCalls.size() == 1 && logged.size() == 1);
+        trayAddResult = TRUE;
+        CHECK(tray.showBalloon(L"Klangor", L"text"));
+        CHECK(trayCalls.size() == 4 && trayCalls[1].message == NIM_ADD);
+    }
+
+    // Clicks on the balloon or the icon, in either layout of the shell's message; other events
+    // and other messages are not clicks.
+    const struct {
+        UINT message;
+        LPARAM lParam;
+        bool click;
+    } rows[] = {
+        {Win32Tray::kMessage, MAKELPARAM(NIN_BALLOONUSERCLICK, Win32Tray::kIconId), true},
+        {Win32Tray::kMessage, NIN_BALLOONUSERCLICK, true},
+        {Win32Tray::kMessage, MAKELPARAM(NIN_SELECT, Win32Tray::kIconId), true},
+        {Win32Tray::kMessage, MAKELPARAM(NIN_KEYSELECT, Win32Tray::kIconId), true},
+        {Win32Tray::kMessage, WM_LBUTTONUP, true},
+        {Win32Tray::kMessage, MAKELPARAM(NIN_BALLOONTIMEOUT, Win32Tray::kIconId), false},
+        {Win32Tray::kMessage, MAKELPARAM(NIN_BALLOONSHOW, Win32Tray::kIconId), false},
+        {Win32Tray::kMessage, WM_MOUSEMOVE, false},
+        {WM_LBUTTONUP, WM_LBUTTONUP, false},
+    };
+    for (const auto& row : rows)
+        CHECK(Win32Tray::isClick(row.message, row.lParam) == row.click);
+}
+
+// Where the command line's answer goes: the output the program was given, else the console of
+// the program that started it, else a message box.
+void commandLineMessages() {
+    const std::wstring help = L"Yard\u0131m: klangor.exe [--help]";
+    const std::string helpUtf8 = "Yard\xC4\xB1m: klangor.exe [--help]\r\n";
+
+    // Output to a pipe or a file: the text as UTF-8, nothing else tried.
+    reset();
+    givenOut = kOut;
+    CHECK(tellCommandLineUser(help, false, fakeCalls()) == MessageWay::Stream);
+    CHECK(fileBytes == helpUtf8);
+    CHECK((consoleCalls ==
+           std::vector<std::string>{"GetStdHandle output", "GetFileType out", "WriteFile out"}));
+    // A mistake goes to the error output.
+    reset();
+    givenOut = kOut;
+    givenErr = kErr;
+    CHECK(tellCommandLineUser(L"klangor: no", true, fakeCalls()) == MessageWay::Stream);
+    CHECK((consoleCalls ==
+           std::vector<std::string>{"GetStdHandle error", "GetFileType err", "WriteFile err"}));
+    // Output to a console: its own call, in UTF-16.
+    reset();
+    givenOut = kOut;
+    givenType = FILE_TYPE_CHAR;
+    givenIsConsole = true;
+    CHECK(tellCommandLineUser(help, false, fakeCalls()) == MessageWay::Stream);
+    CHECK(consoleText == help + L"\r\n");
+    CHECK(fileBytes.empty());
+
+    // Started from a command prompt (no output of its own, or one that is not there): the
+    // parent's console, joined and written to.
+    for (const DWORD type : {DWORD{FILE_TYPE_PIPE}, DWORD{FILE_TYPE_UNKNOWN}}) {
+        reset();
+        givenOut = type == FILE_TYPE_UNKNOWN ? kOut : nullptr;
+        givenType = type;
+        parentConsole = true;
+        CHECK(tellCommandLineUser(help, false, fakeCalls()) == MessageWay::Console);
+        CHECK(consoleText == help + L"\r\n");
+        CHECK(std::count(consoleCalls.begin(), consoleCalls.end(), "AttachConsole parent") == 1);
+        CHECK(std::count(
+                  consoleCalls.begin(), consoleCalls.end(),
+                  "CreateFileW CONOUT$ access=" + std::to_string(GENERIC_READ | GENERIC_WRITE) +
+                      " share=3 disposition=" + std::to_string(OPEN_EXISTING)) == 1);
+        CHECK(std::count(consoleCalls.begin(), consoleCalls.end(), "MessageBoxW") == 0);
+        CHECK(std::count(consoleCalls.begin(), consoleCalls.end(), "WriteConsoleW conout") == 1);
+    }
+
+    // Started from Explorer: a message box, an error one for a mistake.
+    for (const bool error : {false, true}) {
+        reset();
+        CHECK(tellCommandLineUser(help, error, fakeCalls()) == MessageWay::MessageBox);
+        CHECK(boxText == help && boxTitle == L"Klangor");
+        CHECK((boxStyle & MB_ICONMASK) == UINT(error ? MB_ICONERROR : MB_ICONINFORMATION));
+        CHECK((boxStyle & MB_TYPEMASK) == MB_OK);
+        CHECK(consoleText.empty() && fileBytes.empty());
+    }
+
+    // The real calls under wine, whose output here is a pipe: the line arrives as written.
+    CHECK(tellCommandLineUser(L"win32 layer: a line through the standard output", false) ==
+          MessageWay::Stream);
+}
 }  // namespace
 
 int main() {
@@ -495,6 +878,9 @@ int main() {
     soundByResourceName();
     soundRefusals();
     localeLanguageName();
+    bringForwardWithoutActivation();
+    trayBalloons();
+    commandLineMessages();
     if (failures) {
         std::printf("win32 layer: %d of %d checks failed\n", failures, checks);
         return 1;
