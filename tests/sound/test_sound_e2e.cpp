@@ -43,7 +43,7 @@ public:
                      {QStringLiteral("--latency-msec=20"), QStringLiteral("-d"), monitor,
                       QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
                       QStringLiteral("--rate=44100"), QStringLiteral("--channels=1")});
-        if (!parec_.waitForStarted(5000))
+        if (!parec_.waitForStarted(60000))
             return false;
         file_.setFileName(path_);
         return file_.open(QIODevice::ReadOnly) && waitFor(kRate / 5, 10000);  // it records
@@ -228,7 +228,7 @@ private slots:
         QProcess pgrep;
         pgrep.start(QStringLiteral("pgrep"),
                     {QStringLiteral("-f"), QStringLiteral("pulseaudio .*socket=") + socket});
-        QVERIFY(pgrep.waitForFinished(5000));
+        QVERIFY(pgrep.waitForFinished(60000));
         const qint64 server = pgrep.readAllStandardOutput().split('\n').first().toLongLong();
         QVERIFY2(server > 0, "the private desktop's sound server was not found");
 
