@@ -26,8 +26,10 @@ onset=$(sound_time)
 log "sound at $(date -d "@$onset" +%T.%N | cut -c1-12), alarm time $(date -d "@$ALARM_AT" +%T)"
 
 # Not before its time, and soon after it (the window is seen back only as often as it is looked
-# at, which a busy machine makes slower).
+# at, which a busy machine makes slower). The sound rings with the window; in the recording it
+# can seem up to the sound server's buffer early (half a second when a busy machine made the
+# server raise its latency), so its own lower bound is looser than the window's.
 awk -v t="$ALARM_AT" -v b="$back" -v o="$onset" \
-    'BEGIN { exit !(b >= t - 0.05 && b < t + 10 && o >= t - 0.3 && o < t + 10) }' \
+    'BEGIN { exit !(b >= t - 0.05 && b < t + 10 && o >= t - 1 && o < t + 10) }' \
     || fail "window back at $back, sound at $onset, alarm time $ALARM_AT"
 log "PASS"

@@ -54,7 +54,8 @@ onset=$(sound_time)
 delay=$(awk -v a="$started" -v o="$onset" 'BEGIN { printf "%.2f", o - a }')
 late=$(awk -v m="$minimised" -v o="$onset" 'BEGIN { printf "%.2f", o - m - 60 }')
 log "sound ${delay}s after the start, ${late}s past a minute after the window was seen minimised"
-awk -v d="$delay" -v l="$late" 'BEGIN { exit !(d >= 59.5 && l < 8) }' || fail "alarm after ${delay}s, not a minute"
+# (In the recording the sound can seem up to the sound server's buffer early.)
+awk -v d="$delay" -v l="$late" 'BEGIN { exit !(d >= 59 && l < 8) }' || fail "alarm after ${delay}s, not a minute"
 wait_until 10 "the window to come back" is_restored "$WIN"
 wait_until 10 "the notification with the note" grep -q '^Notify .* Klangor Tea ' "$NOTES"
 log "notification: $(grep '^Notify' "$NOTES" | head -n1)"

@@ -21,7 +21,8 @@ wait_until 90 "the alarm sound on the sink" heard
 onset=$(sound_time)
 delay=$(awk -v a="$armed" -v o="$onset" 'BEGIN { printf "%.2f", o - a }')
 log "sound ${delay}s after the right click"
-# (Measured from before the click: the program may take a while to see it on a busy machine.)
-awk -v d="$delay" 'BEGIN { exit !(d >= 59.5 && d < 70) }' || fail "alarm after ${delay}s, not a minute"
+# (Measured from before the click: the program may take a while to see it on a busy machine. In
+# the recording the sound can seem up to the sound server's buffer early: half a second or so.)
+awk -v d="$delay" 'BEGIN { exit !(d >= 59 && d < 70) }' || fail "alarm after ${delay}s, not a minute"
 wait_until 10 "the window to come back" is_restored "$WIN"
 log "PASS"

@@ -44,7 +44,7 @@ public:
                      {QStringLiteral("--latency-msec=20"), QStringLiteral("-d"), monitor,
                       QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
                       QStringLiteral("--rate=44100"), QStringLiteral("--channels=1")});
-        if (!parec_.waitForStarted(5000))
+        if (!parec_.waitForStarted(60000))
             return false;
         file_.setFileName(path_);
         return file_.open(QIODevice::ReadOnly) && waitFor(kRate / 5, 10000);  // it records
