@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QPointer>
+#include <QStringList>
 
 namespace klangor {
 
@@ -22,6 +23,9 @@ constexpr ActionRow kPowerActions[] = {
     {AfterAlarm::Hibernate, PowerAction::Hibernate}, {AfterAlarm::Restart, PowerAction::Reboot},
     {AfterAlarm::ShutDown, PowerAction::PowerOff},
 };
+
+// How much longer than the grace period the notice of the pending action may stay.
+constexpr int kNoticeMarginSeconds = 5;
 
 }  // namespace
 
@@ -129,13 +133,21 @@ void AfterAlarm::DoShutAction() {
     });
 }
 
-void AfterAlarm::announce(int seconds, std::function<void()> stop) {
+void AfterAlarm::announce(const QString& note, int seconds, std::function<void()> stop) {
     withdrawAnnouncement();
     if (!pending())
         return;
+    QStringList body{note, lang::actionComingNotice(language_, _shut, seconds, _exec)};
+    body.removeAll(QString());
+    NoticeTerms terms;
+    // Never gone before the action comes: a few seconds more than the grace period, for a
+    // service that starts counting a moment late. Withdrawn when the grace period ends.
+    terms.expireMs = (seconds + kNoticeMarginSeconds) * 1000;
+    const std::optional<PowerAction> action = powerActionOf(_shut);
+    terms.urgent = action && *action != PowerAction::Lock;
     announcement_ = platform_.notifier->notifyWithAction(
-        QStringLiteral("Klangor"), lang::actionComingNotice(language_, _shut, seconds, _exec),
-        lang::cancelActionLabel(language_), std::move(stop));
+        QStringLiteral("Klangor"), body.join(QLatin1Char('\n')), lang::cancelActionLabel(language_),
+        std::move(stop), terms);
 }
 
 void AfterAlarm::withdrawAnnouncement() {

@@ -202,6 +202,22 @@ void AlarmCycle::Timer1Timer() {
     ui_.startButton->setText(lang::startCaption(language_));
     ui_.picker->setEnabled(true);
 
+    // The notification goes first, before the sound, its pause and the window's return, so that
+    // it is the first thing the desktop shows of this ring. One notification: a pending action
+    // and the note are one message, with the action's Stop.
+    const QString note = ui_.messageAlert->isChecked() ? ui_.note->toPlainText() : QString();
+    if (afterAlarm_.pending()) {
+        Timer2->start();
+        ui_.cancelButton->show();
+        afterAlarm_.announce(note, kGraceTicks * Timer2->interval() / 1000,
+                             [this] { Button2Click(); });
+    } else if (ui_.messageAlert->isChecked() || !skipped.isEmpty()) {
+        // A user who walked away expecting the action learns why it did not happen.
+        QStringList body{note, skipped};
+        body.removeAll(QString());
+        platform_.notifier->notify(QStringLiteral("Klangor"), body.join(QLatin1Char('\n')));
+    }
+
     if (ui_.soundAlert->isChecked()) {
         const int sound = ui_.sound->currentIndex();
         sounds_.PlaySnd(sound);
@@ -210,27 +226,10 @@ void AlarmCycle::Timer1Timer() {
             sounds_.PlaySnd(sound);
         }
     }
-    if (ui_.messageAlert->isChecked())
+    // A pending action is never hidden: the window comes back (without taking the keyboard) with
+    // its Stop button even without "Message Alert".
+    if (ui_.messageAlert->isChecked() || afterAlarm_.pending())
         platform_.window->restoreAndRaise(ui_.window);
-    // A user who walked away expecting the action learns why it did not happen.
-    if (ui_.messageAlert->isChecked() || !skipped.isEmpty()) {
-        QStringList body;
-        if (ui_.messageAlert->isChecked())
-            body << ui_.note->toPlainText();
-        if (!skipped.isEmpty())
-            body << skipped;
-        body.removeAll(QString());
-        platform_.notifier->notify(QStringLiteral("Klangor"), body.join(QLatin1Char('\n')));
-    }
-    if (afterAlarm_.pending()) {
-        // A pending action is never hidden: the window comes back (without taking the keyboard)
-        // with its Stop button, and a notification says what comes when, with a Stop of its own.
-        if (!ui_.messageAlert->isChecked())
-            platform_.window->restoreAndRaise(ui_.window);
-        Timer2->start();
-        ui_.cancelButton->show();
-        afterAlarm_.announce(kGraceTicks * Timer2->interval() / 1000, [this] { Button2Click(); });
-    }
 }
 
 void AlarmCycle::Timer2Timer() {
