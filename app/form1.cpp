@@ -171,6 +171,7 @@ void TForm1::setUpConcerns() {
                               this);
     connect(ui.lnlLang, &ClickPanel::clicked, this, &TForm1::lnlLangClick);
     connect(language_, &InterfaceLanguage::changed, alarm_, &AlarmCycle::setLanguage);
+    connect(language_, &InterfaceLanguage::changed, form4_.get(), &TForm4::setLanguage);
     // The status captions change with the language; the line is laid out again around them.
     connect(language_, &InterfaceLanguage::changed, this, [this] {
         if (statusLineRoom_)

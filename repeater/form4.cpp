@@ -9,7 +9,10 @@
 TForm4::TForm4(klangor::Platform platform, const QString& fontFamily, QWidget* parent)
     : QWidget(parent), platform_(std::move(platform)) {
     setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+    // A window of its own, not a dialog: on X11 a dialog without a parent belongs to all of the
+    // program's windows, and KWin keeps it minimised with the main window, which the repeater
+    // minimises as it starts.
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(171 + 2 * 4, 82 + 2 * 4);  // the 171 x 82 controls inside a 4 px dialog border
     // Shown on top of the program the user works in, but never given the keyboard: Space or
@@ -101,6 +104,13 @@ void TForm4::Button1Click() {
     // The pause lets the key or click that asked for it end before the monitor goes dark, so
     // that it does not wake the monitor again.
     platform_.sleeper->sleepMs(2000);
-    platform_.monitor->switchOff();
+    // The user asked for it: a monitor that stays on is said where they look.
+    std::shared_ptr<klangor::Notifier> notifier = platform_.notifier;
+    const klangor::lang::Language language = language_;
+    platform_.monitor->switchOff([notifier, language](bool ok) {
+        if (!ok)
+            notifier->notify(QStringLiteral("Klangor"),
+                             klangor::lang::screenOffFailedNotice(language));
+    });
     close();
 }
