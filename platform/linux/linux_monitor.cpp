@@ -143,6 +143,11 @@ void KScreenDoctorOff::switchOff(std::function<void(bool)> done) {
     }
     auto* tool = new QProcess(runs_.get());
     tool->setProcessChannelMode(QProcess::MergedChannels);
+    // The program itself may show through Xwayland (QT_QPA_PLATFORM=xcb, see prepareDisplay());
+    // the tool, a Qt program too, reaches the monitors only through Wayland.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    tool->setProcessEnvironment(environment);
     auto* limit = new QTimer(tool);
     limit->setSingleShot(true);
     // Called once: on the end of the tool, on a failure to start, or when it takes too long.

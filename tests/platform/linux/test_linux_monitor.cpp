@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -329,7 +330,11 @@ private slots:
     void kscreenDoctorResult_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<bool>("ok");
-        QTest::newRow("switched off") << "exit 0" << true;
+        // As the real tool does, it reaches the monitors only as a Wayland client: the
+        // program's own choice of X11 (prepareDisplay()) must not reach it.
+        QTest::newRow("switched off")
+            << "[ \"$QT_QPA_PLATFORM\" = wayland ] || echo 'DPMS is only supported on Wayland.'"
+            << true;
         QTest::newRow("exit code") << "echo 'no outputs' >&2; exit 1" << false;
         QTest::newRow("only on Wayland")
             << "echo 'DPMS is only supported on Wayland.'; exit 0" << false;
@@ -340,6 +345,9 @@ private slots:
         QFETCH(bool, ok);
         OwnPath path;
         const QString args = path.addKScreenDoctor(script);
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", "xcb");  // as on a Wayland desktop with Xwayland
+        const auto restore = qScopeGuard([&] { qputenv("QT_QPA_PLATFORM", platform); });
         auto monitor = LinuxMonitor::makeDefault(DesktopSession::from("KDE", "wayland", {}));
         QCOMPARE(switchOffAndWait(*monitor), std::optional<bool>(ok));
         if (!script.isEmpty()) {
@@ -349,7 +357,7 @@ private slots:
         }
         const QString said = monitorLog.join(u'\n');
         QCOMPARE(said.contains(QStringLiteral("could not be switched off")), !ok);
-        if (script.contains(QLatin1String("Wayland")))
+        if (!ok && script.contains(QLatin1String("Wayland")))
             QVERIFY2(said.contains(QStringLiteral("only supported on Wayland")), qPrintable(said));
     }
 
