@@ -27,6 +27,12 @@ test_packages=(
     # end-to-end tests: display, window manager, sound server, buses
     xvfb xauth openbox xdotool x11-utils x11-xserver-utils pulseaudio pulseaudio-utils sox imagemagick
     dbus dbus-daemon
+    # the desktops the end-to-end suite starts: GNOME Shell (gjs runs its notification and screen
+    # saver services), KWin on Wayland and X11 (with dunst, kscreen-doctor and Qt's Wayland
+    # plugin), xfwm4 with xfce4-notifyd; Python's D-Bus and GObject bindings for the stand-in
+    # login manager and GNOME's remote input
+    gnome-shell mutter gjs kwin-wayland kwin-x11 libkf5screen-bin dunst qtwayland5
+    xfwm4 xfce4-notifyd xterm python3-dbus python3-gi
     # the window in other locales: the locales themselves and a Japanese font
     locales fonts-vlgothic
     # packaging and validation
