@@ -24,8 +24,9 @@ constexpr ActionRow kPowerActions[] = {
     {AfterAlarm::ShutDown, PowerAction::PowerOff},
 };
 
-// How much longer than the grace period the notice of the pending action may stay.
-constexpr int kNoticeMarginSeconds = 5;
+// How much longer than the grace period the notice of the pending action may stay: as long
+// again, for a machine so busy that the grace period's timer runs late.
+constexpr int kNoticeMarginSeconds = 15;
 
 }  // namespace
 
@@ -140,8 +141,8 @@ void AfterAlarm::announce(const QString& note, int seconds, std::function<void()
     QStringList body{note, lang::actionComingNotice(language_, _shut, seconds, _exec)};
     body.removeAll(QString());
     NoticeTerms terms;
-    // Never gone before the action comes: a few seconds more than the grace period, for a
-    // service that starts counting a moment late. Withdrawn when the grace period ends.
+    // Never gone before the action comes: longer than the grace period, for a service that
+    // starts counting early or a program that runs late. Withdrawn when the grace period ends.
     terms.expireMs = (seconds + kNoticeMarginSeconds) * 1000;
     const std::optional<PowerAction> action = powerActionOf(_shut);
     terms.urgent = action && *action != PowerAction::Lock;
