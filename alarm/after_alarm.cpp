@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QPointer>
+#include <QStringList>
 
 namespace klangor {
 
@@ -24,6 +25,10 @@ constexpr ActionRow kPowerActions[] = {
     {AfterAlarm::Hibernate, PowerAction::Hibernate}, {AfterAlarm::Restart, PowerAction::Reboot},
     {AfterAlarm::ShutDown, PowerAction::PowerOff},
 };
+
+// How much longer than the grace period the notice of the pending action may stay: as long
+// again, for a machine so busy that the grace period's timer runs late.
+constexpr int kNoticeMarginSeconds = 15;
 
 }  // namespace
 
@@ -143,13 +148,21 @@ void AfterAlarm::DoShutAction() {
     });
 }
 
-void AfterAlarm::announce(int seconds, std::function<void()> stop) {
+void AfterAlarm::announce(const QString& note, int seconds, std::function<void()> stop) {
     withdrawAnnouncement();
     if (!pending())
         return;
+    QStringList body{note, lang::actionComingNotice(language_, _shut, seconds, _exec)};
+    body.removeAll(QString());
+    NoticeTerms terms;
+    // Never gone before the action comes: longer than the grace period, for a service that
+    // starts counting early or a program that runs late. Withdrawn when the grace period ends.
+    terms.expireMs = (seconds + kNoticeMarginSeconds) * 1000;
+    const std::optional<PowerAction> action = powerActionOf(_shut);
+    terms.urgent = action && *action != PowerAction::Lock;
     announcement_ = platform_.notifier->notifyWithAction(
-        QStringLiteral("Klangor"), lang::actionComingNotice(language_, _shut, seconds, _exec),
-        lang::cancelActionLabel(language_), std::move(stop));
+        QStringLiteral("Klangor"), body.join(QLatin1Char('\n')), lang::cancelActionLabel(language_),
+        std::move(stop), terms);
 }
 
 void AfterAlarm::withdrawAnnouncement() {

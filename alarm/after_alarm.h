@@ -36,8 +36,10 @@ public:
     /// Carries out the action taken (`_shut`, `_exec`). A failure is reported in a notification.
     void DoShutAction();
 
-    /// Says in a notification which action comes in `seconds`, with a button that calls `stop`.
-    void announce(int seconds, std::function<void()> stop);
+    /// Says in one notification `note` (may be empty) and which action comes in `seconds`, with
+    /// a button that calls `stop`. It stays a little longer than the grace period (urgent for
+    /// suspend, hibernate, restart and power off) and is withdrawn when the grace period ends.
+    void announce(const QString& note, int seconds, std::function<void()> stop);
     /// Takes the notification of announce() back (the grace period is over either way).
     void withdrawAnnouncement();
     /// The language of the notifications.

@@ -262,31 +262,11 @@ void AlarmCycle::Timer1Timer() {
     ui_.startButton->setText(lang::startCaption(language_));
     ui_.picker->setEnabled(true);
 
-    if (ui_.soundAlert->isChecked()) {
-        const int sound = ui_.sound->currentIndex();
-        sounds_.PlaySnd(sound);
-        if (ui_.repeatTwice->isChecked()) {
-            platform_.sleeper->sleepMs(2000);
-            sounds_.PlaySnd(sound);
-        }
-    }
-    if (ui_.messageAlert->isChecked())
-        platform_.window->restoreAndRaise(ui_.window);
-    // A user who walked away expecting the action learns why it did not happen.
-    if (ui_.messageAlert->isChecked() || !skipped.isEmpty()) {
-        QStringList body;
-        if (ui_.messageAlert->isChecked())
-            body << ui_.note->toPlainText();
-        if (!skipped.isEmpty())
-            body << skipped;
-        body.removeAll(QString());
-        platform_.notifier->notify(QStringLiteral("Klangor"), body.join(QLatin1Char('\n')));
-    }
+    // The notification goes first, before the sound, its pause and the window's return, so that
+    // it is the first thing the desktop shows of this ring. One notification: a pending action
+    // and the note are one message, with the action's Stop.
+    const QString note = ui_.messageAlert->isChecked() ? ui_.note->toPlainText() : QString();
     if (afterAlarm_.pending()) {
-        // A pending action is never hidden: the window comes back (without taking the keyboard)
-        // with its Stop button, and a notification says what comes when, with a Stop of its own.
-        if (!ui_.messageAlert->isChecked())
-            platform_.window->restoreAndRaise(ui_.window);
         Timer2->start();
         // The window says what comes, and counts the seconds down beside Timer2's ticks.
         graceStart_ = platform_.clock->now();
@@ -300,8 +280,27 @@ void AlarmCycle::Timer1Timer() {
             return lang::actionComingNotice(l, afterAlarm_.shut(), graceSecondsLeft(), shownExec);
         });
         ui_.cancelButton->show();
-        afterAlarm_.announce(kGraceTicks * Timer2->interval() / 1000, [this] { Button2Click(); });
+        afterAlarm_.announce(note, kGraceTicks * Timer2->interval() / 1000,
+                             [this] { Button2Click(); });
+    } else if (ui_.messageAlert->isChecked() || !skipped.isEmpty()) {
+        // A user who walked away expecting the action learns why it did not happen.
+        QStringList body{note, skipped};
+        body.removeAll(QString());
+        platform_.notifier->notify(QStringLiteral("Klangor"), body.join(QLatin1Char('\n')));
     }
+
+    if (ui_.soundAlert->isChecked()) {
+        const int sound = ui_.sound->currentIndex();
+        sounds_.PlaySnd(sound);
+        if (ui_.repeatTwice->isChecked()) {
+            platform_.sleeper->sleepMs(2000);
+            sounds_.PlaySnd(sound);
+        }
+    }
+    // A pending action is never hidden: the window comes back (without taking the keyboard) with
+    // its Stop button even without "Message Alert".
+    if (ui_.messageAlert->isChecked() || afterAlarm_.pending())
+        platform_.window->restoreAndRaise(ui_.window);
 }
 
 int AlarmCycle::graceSecondsLeft() const {

@@ -194,6 +194,7 @@ void TForm1::setUpConcerns() {
         if (statusLineRoom_)
             statusLineRoom_->fit();
     });
+    connect(language_, &InterfaceLanguage::changed, form4_.get(), &TForm4::setLanguage);
     // The status captions change with the language; the line is laid out again around them.
     connect(language_, &InterfaceLanguage::changed, this, [this] {
         if (statusLineRoom_)

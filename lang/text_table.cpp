@@ -227,6 +227,11 @@ QString actionFailedNotice(Language language, int entry, const QString& why) {
     return why.isEmpty() ? text : text + QStringLiteral(": ") + why;
 }
 
+QString screenOffFailedNotice(Language language) {
+    return language == Language::Turkish ? QString::fromUtf8("Ekran kapatılamadı")
+                                         : QStringLiteral("Could not switch the screen off");
+}
+
 QString cancelActionLabel(Language language) {
     return QString::fromUtf8(language == Language::Turkish ? kCancelActionTr : kCancelActionEn);
 }

@@ -71,6 +71,8 @@ QString lateGraceCancelledAction(Language language, const QString& action);
 QString actionComingNotice(Language language, int entry, int seconds, const QString& file);
 /// That the action failed; `why` (the system's words) follows after a colon where given.
 QString actionFailedNotice(Language language, int entry, const QString& why);
+/// That the screen-off prompt's button could not switch the monitor off.
+QString screenOffFailedNotice(Language language);
 /// The label of the notification's button that cancels a pending action.
 QString cancelActionLabel(Language language);
 

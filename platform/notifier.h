@@ -7,6 +7,15 @@
 
 namespace klangor {
 
+/// How long a notification with a button stays, and how loudly it asks to be seen.
+struct NoticeTerms {
+    /// Milliseconds until the notification goes by itself; -1 leaves it to the service.
+    int expireMs = -1;
+    /// Announces something that ends the user's work (suspend, restart, power off): shown as
+    /// urgent where the service knows urgency.
+    bool urgent = false;
+};
+
 /// Desktop notifications (a balloon or bubble outside the program's window).
 class Notifier {
 public:
@@ -16,9 +25,11 @@ public:
 
     /// Posts a notification with one button, `actionLabel`; `onAction` is called later on the
     /// same thread when the user presses it. Where the service shows no buttons the text is
-    /// shown alone. Returns at once, with a number for withdraw() (0: nothing to withdraw).
+    /// shown alone. `terms` say how long it stays and how urgent it is. Returns at once, with a
+    /// number for withdraw() (0: nothing to withdraw).
     virtual int notifyWithAction(const QString& title, const QString& body,
-                                 const QString& actionLabel, std::function<void()> onAction) = 0;
+                                 const QString& actionLabel, std::function<void()> onAction,
+                                 const NoticeTerms& terms) = 0;
     /// Takes back a notification of notifyWithAction() if it is still shown; its button no
     /// longer calls anything. Unknown or finished numbers are ignored.
     virtual void withdraw(int id) = 0;

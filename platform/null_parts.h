@@ -13,7 +13,7 @@ public:
         qCInfo(lcNotify) << "no notification service:" << title << body;
     }
     int notifyWithAction(const QString& title, const QString& body, const QString&,
-                         std::function<void()>) override {
+                         std::function<void()>, const NoticeTerms&) override {
         notify(title, body);
         return 0;
     }

@@ -106,6 +106,13 @@ void TForm4::Button1Click() {
     // The pause lets the key or click that asked for it end before the monitor goes dark, so
     // that it does not wake the monitor again.
     platform_.sleeper->sleepMs(2000);
-    platform_.monitor->switchOff();
+    // The user asked for it: a monitor that stays on is said where they look.
+    std::shared_ptr<klangor::Notifier> notifier = platform_.notifier;
+    const klangor::lang::Language language = language_;
+    platform_.monitor->switchOff([notifier, language](bool ok) {
+        if (!ok)
+            notifier->notify(QStringLiteral("Klangor"),
+                             klangor::lang::screenOffFailedNotice(language));
+    });
     close();
 }

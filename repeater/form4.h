@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lang/text_table.h"
 #include "platform/platform.h"
 #include "ui_form4.h"
 
@@ -25,6 +26,8 @@ public:
     void Button1Click();
 
     int secondsLeft() const { return rcx; }
+    /// The language of the notification that says the screen could not be switched off.
+    void setLanguage(klangor::lang::Language language) { language_ = language; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,4 +37,5 @@ protected:
 private:
     klangor::Platform platform_;
     int rcx = 0;  // seconds left on the countdown
+    klangor::lang::Language language_ = klangor::lang::Language::English;
 };

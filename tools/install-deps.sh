@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the Debian 12 packages Klangor needs, in two sets:
+# Installs the Debian 12 packages Klangor needs, in four sets:
 #
 #   tools/install-deps.sh run     what building and running the program need (make run)
 #   tools/install-deps.sh deb     that, and what building the Debian package needs (make deb)
 #   tools/install-deps.sh test    all of that, and what the tests, the benchmark, packaging and
 #                                 the Windows layer need (make test, make build)
-#   tools/install-deps.sh --list run|deb|test    prints the set, one package a line
+#   tools/install-deps.sh desktops  all of that, and the desktops the real-desktop suite starts
+#                                 (make e2e-desktops)
+#   tools/install-deps.sh --list run|deb|test|desktops    prints the set, one package a line
 #
 # `test` also generates the locales the tests show the window in. Idempotent and quiet when
 # everything is already there. Run as a normal user, it installs nothing and prints the one
@@ -42,6 +44,14 @@ test_packages=(
     # make test-stress: keeps every core busy while the suite runs
     stress-ng
 )
+desktop_packages=(
+    # the desktops `make e2e-desktops` starts: GNOME Shell (gjs runs its notification and screen
+    # saver services), KWin on Wayland and X11 (with dunst, kscreen-doctor and Qt's Wayland
+    # plugin), xfwm4 with xfce4-notifyd; Python's D-Bus and GObject bindings for the stand-in
+    # login manager and GNOME's remote input (about 600 MB)
+    gnome-shell mutter gjs kwin-wayland kwin-x11 libkf5screen-bin dunst qtwayland5
+    xfwm4 xfce4-notifyd xterm python3-dbus python3-gi
+)
 
 # The locales the tests show the window in (12-hour, right-to-left, CJK and 24-hour formats).
 test_locales=(en_US.UTF-8 en_GB.UTF-8 tr_TR.UTF-8 de_DE.UTF-8 ja_JP.UTF-8 ar_EG.UTF-8)
@@ -58,7 +68,12 @@ case "${1:-test}" in
         packages=("${run_packages[@]}" "${deb_packages[@]}" "${test_packages[@]}")
         locales=("${test_locales[@]}")
         ;;
-    *) echo "usage: $0 [--list] run|deb|test" >&2; exit 2 ;;
+    desktops)
+        packages=("${run_packages[@]}" "${deb_packages[@]}" "${test_packages[@]}"
+                  "${desktop_packages[@]}")
+        locales=("${test_locales[@]}")
+        ;;
+    *) echo "usage: $0 [--list] run|deb|test|desktops" >&2; exit 2 ;;
 esac
 if $list; then
     printf '%s\n' "${packages[@]}"

@@ -60,7 +60,8 @@ void DBusNotifier::notify(const QString& title, const QString& body) {
 }
 
 int DBusNotifier::notifyWithAction(const QString& title, const QString& body,
-                                   const QString& actionLabel, std::function<void()> onAction) {
+                                   const QString& actionLabel, std::function<void()> onAction,
+                                   const NoticeTerms& terms) {
     const int id = ++lastId_;
     shown_[id].onAction = std::move(onAction);
     const QString key = actionKeyOf(id);
@@ -68,7 +69,7 @@ int DBusNotifier::notifyWithAction(const QString& title, const QString& body,
     QPointer<DBusNotifier> self(this);
     callOnBus(
         BusKind::Session, call(QStringLiteral("GetCapabilities")), kTimeoutMs,
-        [self, title, body, actionLabel, id, key](const QDBusMessage& reply) {
+        [self, title, body, actionLabel, id, key, terms](const QDBusMessage& reply) {
             if (!self)
                 return;
             const bool buttons =
@@ -76,15 +77,19 @@ int DBusNotifier::notifyWithAction(const QString& title, const QString& body,
                 reply.arguments().first().toStringList().contains(QStringLiteral("actions"));
             if (!buttons)
                 qCDebug(lcNotify) << "the notification service shows no buttons";
-            self->post(title, body, buttons ? QStringList{key, actionLabel} : QStringList{}, id);
+            self->post(title, body, buttons ? QStringList{key, actionLabel} : QStringList{}, id,
+                       terms);
         });
     return id;
 }
 
 void DBusNotifier::post(const QString& title, const QString& body, const QStringList& actions,
-                        int id) {
+                        int id, const NoticeTerms& terms) {
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("klangor"));
+    // Urgency 2 ("critical"): services keep it up until it is closed and put it before others.
+    if (terms.urgent)
+        hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));
     auto msg = call(QStringLiteral("Notify"));
     msg << QStringLiteral("Klangor")  // app_name
         << 0u                         // replaces_id
@@ -93,7 +98,7 @@ void DBusNotifier::post(const QString& title, const QString& body, const QString
         << body                       // body
         << actions                    // actions: key, label
         << hints                      // hints
-        << -1;                        // expire_timeout: the server's default
+        << terms.expireMs;            // expire_timeout: -1 is the server's default
     QPointer<DBusNotifier> self(this);
     callOnBus(BusKind::Session, msg, kTimeoutMs, [self, id](const QDBusMessage& reply) {
         if (isError(reply)) {

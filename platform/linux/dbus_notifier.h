@@ -19,7 +19,7 @@ public:
 
     void notify(const QString& title, const QString& body) override;
     int notifyWithAction(const QString& title, const QString& body, const QString& actionLabel,
-                         std::function<void()> onAction) override;
+                         std::function<void()> onAction, const NoticeTerms& terms) override;
     void withdraw(int id) override;
 
 private slots:
@@ -32,7 +32,8 @@ private:
         bool withdrawn = false;  // withdrawn before the service answered
         std::function<void()> onAction;
     };
-    void post(const QString& title, const QString& body, const QStringList& actions, int id);
+    void post(const QString& title, const QString& body, const QStringList& actions, int id,
+              const NoticeTerms& terms = {});
     void close(uint serverId);
     void press(Shown& shown);
 

@@ -9,15 +9,14 @@
 #include <QDBusVariant>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace klangor {
 
 namespace {
 
-bool isWaylandSession() {
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
-}
+// How long kscreen-doctor may take to answer before it counts as failed.
+constexpr int kToolTimeoutMs = 10000;
 
 }  // namespace
 
@@ -26,14 +25,20 @@ LinuxMonitor::LinuxMonitor(std::vector<std::unique_ptr<MonitorMechanism>> mechan
 
 LinuxMonitor::~LinuxMonitor() = default;
 
-std::unique_ptr<LinuxMonitor> LinuxMonitor::makeDefault() {
+std::vector<std::unique_ptr<MonitorMechanism>> LinuxMonitor::mechanismsFor(
+    const DesktopSession& session) {
     std::vector<std::unique_ptr<MonitorMechanism>> m;
-    // Under Wayland an X server is only XWayland, whose DPMS (if any) reaches no monitor.
-    if (!isWaylandSession())
+    if (session.gnome)
+        m.push_back(std::make_unique<GnomeDisplayConfigOff>());
+    else if (session.kde && session.wayland)
+        m.push_back(std::make_unique<KScreenDoctorOff>());
+    else if (!session.wayland)
         m.push_back(std::make_unique<X11DpmsOff>());
-    m.push_back(std::make_unique<GnomeDisplayConfigOff>());
-    m.push_back(std::make_unique<KScreenDoctorOff>());
-    return std::make_unique<LinuxMonitor>(std::move(m));
+    return m;
+}
+
+std::unique_ptr<LinuxMonitor> LinuxMonitor::makeDefault(const DesktopSession& session) {
+    return std::make_unique<LinuxMonitor>(mechanismsFor(session));
 }
 
 void LinuxMonitor::switchOff(std::function<void(bool)> done) {
@@ -42,7 +47,8 @@ void LinuxMonitor::switchOff(std::function<void(bool)> done) {
 
 void LinuxMonitor::tryFrom(std::size_t index, std::function<void(bool)> done) {
     if (index >= mechanisms_.size()) {
-        qCWarning(lcMonitor) << "no way to switch the monitor off was available";
+        qCWarning(lcMonitor) << "the monitor could not be switched off"
+                             << (mechanisms_.empty() ? "(no way is known for this desktop)" : "");
         if (done)
             done(false);
         return;
@@ -112,8 +118,8 @@ void GnomeDisplayConfigOff::switchOff(std::function<void(bool)> done) {
                          w->deleteLater();
                          const QDBusPendingReply<> reply = *w;
                          if (reply.isError()) {
-                             qCInfo(lcMonitor) << name() << "not available:" << reply.error().name()
-                                               << reply.error().message();
+                             qCWarning(lcMonitor) << name() << "refused:" << reply.error().name()
+                                                  << reply.error().message();
                              done(false);
                              return;
                          }
@@ -121,17 +127,66 @@ void GnomeDisplayConfigOff::switchOff(std::function<void(bool)> done) {
                      });
 }
 
+KScreenDoctorOff::KScreenDoctorOff() : runs_(std::make_unique<QObject>()) {}
+
+KScreenDoctorOff::~KScreenDoctorOff() {
+    // A tool still running is ended without calling back into a monitor that is gone.
+    for (QProcess* tool : runs_->findChildren<QProcess*>())
+        tool->disconnect();
+}
+
 void KScreenDoctorOff::switchOff(std::function<void(bool)> done) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("kscreen-doctor"));
     if (program.isEmpty()) {
-        qCInfo(lcMonitor) << "kscreen-doctor is not in PATH";
+        qCWarning(lcMonitor) << "kscreen-doctor is not in PATH";
         return done(false);
     }
-    const bool started =
-        QProcess::startDetached(program, {QStringLiteral("--dpms"), QStringLiteral("off")});
-    if (!started)
-        qCWarning(lcMonitor) << "could not start" << program;
-    done(started);
+    auto* tool = new QProcess(runs_.get());
+    tool->setProcessChannelMode(QProcess::MergedChannels);
+    // The program itself may show through Xwayland (QT_QPA_PLATFORM=xcb, see prepareDisplay());
+    // the tool, a Qt program too, reaches the monitors only through Wayland.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    tool->setProcessEnvironment(environment);
+    auto* limit = new QTimer(tool);
+    limit->setSingleShot(true);
+    // Called once: on the end of the tool, on a failure to start, or when it takes too long.
+    auto finish = [tool, limit, done = std::move(done)](bool ok) {
+        tool->disconnect();
+        limit->stop();
+        done(ok);
+        tool->deleteLater();
+    };
+    QObject::connect(
+        tool, &QProcess::finished, tool, [tool, finish](int code, QProcess::ExitStatus status) {
+            const QString said = QString::fromLocal8Bit(tool->readAll()).trimmed();
+            // It ends with 0 also when it could do nothing, and says so.
+            const bool refused =
+                said.contains(QLatin1String("only supported"), Qt::CaseInsensitive) ||
+                said.contains(QLatin1String("not supported"), Qt::CaseInsensitive) ||
+                said.contains(QLatin1String("error"), Qt::CaseInsensitive) ||
+                said.contains(QLatin1String("failed"), Qt::CaseInsensitive);
+            const bool ok = status == QProcess::NormalExit && code == 0 && !refused;
+            if (!ok)
+                qCWarning(lcMonitor).noquote()
+                    << "kscreen-doctor did not switch the monitor off (exit code" << code
+                    << (status == QProcess::NormalExit ? "" : ", crashed") << "):" << said;
+            finish(ok);
+        });
+    QObject::connect(
+        tool, &QProcess::errorOccurred, tool, [tool, finish](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart)
+                return;  // the end comes through finished()
+            qCWarning(lcMonitor) << "could not start kscreen-doctor:" << tool->errorString();
+            finish(false);
+        });
+    QObject::connect(limit, &QTimer::timeout, tool, [tool, finish] {
+        qCWarning(lcMonitor) << "kscreen-doctor did not answer within" << kToolTimeoutMs << "ms";
+        tool->kill();
+        finish(false);
+    });
+    limit->start(kToolTimeoutMs);
+    tool->start(program, {QStringLiteral("--dpms"), QStringLiteral("off")});
 }
 
 }  // namespace klangor

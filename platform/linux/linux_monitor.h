@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Switching the monitor off on Linux: X11 DPMS where the X server offers it, then the desktop's
-// own interfaces (GNOME's display configuration, KDE's kscreen-doctor), tried in that order.
+// Switching the monitor off on Linux, the session's own way: GNOME's display configuration on
+// GNOME, kscreen-doctor on KDE Plasma under Wayland, the X server's DPMS on other X11 sessions.
 
+#include "platform/linux/desktop_session.h"
 #include "platform/monitor.h"
 
 #include <QObject>
@@ -21,7 +22,7 @@ public:
     virtual ~MonitorMechanism() = default;
     virtual QString name() const = 0;
     /// Asks for the monitor to go off and calls `done` once, on this thread, with whether the
-    /// request was accepted. `false` (also when the mechanism is not there at all) lets the
+    /// request was carried out. `false` (also when the mechanism is not there at all) lets the
     /// next one try.
     virtual void switchOff(std::function<void(bool ok)> done) = 0;
 };
@@ -31,8 +32,13 @@ class LinuxMonitor final : public Monitor {
 public:
     explicit LinuxMonitor(std::vector<std::unique_ptr<MonitorMechanism>> mechanisms);
     ~LinuxMonitor() override;
-    /// X11 DPMS (outside Wayland sessions), GNOME, KDE.
-    static std::unique_ptr<LinuxMonitor> makeDefault();
+    /// The way of `session` (by default the one the program runs in).
+    static std::unique_ptr<LinuxMonitor> makeDefault(
+        const DesktopSession& session = DesktopSession::current());
+    /// GNOME: its display configuration; KDE on Wayland: kscreen-doctor; any other X11 session:
+    /// DPMS; none on another Wayland desktop (its X server is only Xwayland).
+    static std::vector<std::unique_ptr<MonitorMechanism>> mechanismsFor(
+        const DesktopSession& session);
 
     void switchOff(std::function<void(bool ok)> done = {}) override;
 
@@ -88,11 +94,18 @@ private:
     std::unique_ptr<QObject> calls_;  // parent of the pending calls' watchers
 };
 
-/// KDE Plasma: starts `kscreen-doctor --dpms off` when the program is in PATH.
+/// KDE Plasma on Wayland: runs `kscreen-doctor --dpms off` (found in PATH) and waits for it. A
+/// tool that cannot start, ends with an exit code other than 0, or says that it could not (it
+/// ends with 0 after "DPMS is only supported on Wayland.") has failed.
 class KScreenDoctorOff final : public MonitorMechanism {
 public:
+    KScreenDoctorOff();
+    ~KScreenDoctorOff() override;
     QString name() const override { return QStringLiteral("kscreen-doctor"); }
     void switchOff(std::function<void(bool)> done) override;
+
+private:
+    std::unique_ptr<QObject> runs_;  // parent of the running tools
 };
 
 }  // namespace klangor

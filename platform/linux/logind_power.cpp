@@ -4,6 +4,7 @@
 
 #include "platform/linux/bus_connection.h"
 #include "platform/linux/dbus_call.h"
+#include "platform/linux/desktop_session.h"
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
@@ -59,28 +60,43 @@ QString reasonOf(const QDBusMessage& reply) {
     return reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
 }
 
-/// Asks the screen saver service on the session bus to lock, trying each known path in turn.
+struct ScreenSaverAt {
+    QString service;
+    QString path;
+};
+
+/// Where the session's own screen saver listens: GNOME's under its own name (GNOME Shell has no
+/// org.freedesktop.ScreenSaver), the freedesktop one elsewhere, at its current and its older path.
+QList<ScreenSaverAt> screenSavers() {
+    if (DesktopSession::current().gnome)
+        return {
+            {QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("/org/gnome/ScreenSaver")}};
+    return {{kScreenSaver, QStringLiteral("/org/freedesktop/ScreenSaver")},
+            {kScreenSaver, QStringLiteral("/ScreenSaver")}};
+}
+
+/// Asks the session's screen saver on the session bus to lock, trying each place in turn.
 /// `why` is the reason the lock failed so far, reported if no screen saver locks either.
-void lockWithScreenSaver(int timeoutMs, Done done, const QString& why, int pathIndex = 0) {
-    static const QStringList paths = {QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                      QStringLiteral("/ScreenSaver")};
-    if (pathIndex >= paths.size()) {
+void lockWithScreenSaver(int timeoutMs, Done done, const QString& why, int index = 0) {
+    const QList<ScreenSaverAt> savers = screenSavers();
+    if (index >= savers.size()) {
         qCWarning(lcPower) << "no screen saver service locked the session";
         done(false, why);
         return;
     }
-    const QString path = paths[pathIndex];
+    const ScreenSaverAt at = savers[index];
     const auto msg =
-        QDBusMessage::createMethodCall(kScreenSaver, path, kScreenSaver, QStringLiteral("Lock"));
+        QDBusMessage::createMethodCall(at.service, at.path, at.service, QStringLiteral("Lock"));
     callOnBus(BusKind::Session, msg, timeoutMs,
-              [timeoutMs, done, why, pathIndex, path](const QDBusMessage& reply) {
+              [timeoutMs, done, why, index, at](const QDBusMessage& reply) {
                   if (!isError(reply)) {
+                      qCDebug(lcPower) << "locked through" << at.service;
                       done(true, {});
                       return;
                   }
-                  qCDebug(lcPower)
-                      << "screen saver lock at" << path << "failed:" << describe(reply);
-                  lockWithScreenSaver(timeoutMs, done, why, pathIndex + 1);
+                  qCWarning(lcPower) << "screen saver lock through" << at.service << "at" << at.path
+                                     << "failed:" << describe(reply);
+                  lockWithScreenSaver(timeoutMs, done, why, index + 1);
               });
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The one file that speaks Xlib. X headers come last: they define macros (None, Bool, Status)
+// DPMS through Xlib. X headers come last: they define macros (None, Bool, Status)
 // that clash with Qt's.
 #include "platform/linux/linux_monitor.h"
 

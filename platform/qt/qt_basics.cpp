@@ -85,13 +85,28 @@ void QtWindowOps::restoreAndRaise(QWidget* window) {
         if (handle && !handle->findChild<QObject*>(QLatin1String(RefuseFocusUntilShown::kName),
                                                    Qt::FindDirectChildrenOnly))
             new RefuseFocusUntilShown(handle);
-        if (window->isMinimized())
-            window->showNormal();
-        else
+        if (window->isMinimized() && handle && ways_.keepsMinimisedMapped &&
+            ways_.keepsMinimisedMapped(handle)) {
+            // A map request for a window that is still mapped does nothing, and the requests
+            // that would restore it also give it the keyboard. The window is withdrawn and
+            // shown anew instead: the window manager takes it as a new window that asks not to
+            // be focused, and puts it up where it was, in its layer above the others.
+            qCDebug(lcWindow) << "the window manager keeps the minimised window mapped: showing it"
+                                 " anew";
+            window->hide();
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
             window->show();
+        } else if (window->isMinimized()) {
+            window->showNormal();
+        } else {
+            window->show();
+        }
     }
     window->raise();
-    QApplication::alert(window);
+    // Where the desktop answers a request for attention with a notification of its own, the
+    // program's notification of the ring says it already.
+    if (!ways_.attentionIsANotification)
+        QApplication::alert(window);
 }
 
 void QtWindowOps::showWithoutFocus(QWidget* window) {

@@ -230,46 +230,76 @@ private slots:
         QCOMPARE(f.fakes.window->minimizes, minimizes + 1);
     }
 
-    // A pending action is never hidden: the window comes back even without "Message Alert", a
-    // notification in the interface language says what comes when, with a Stop button that
-    // cancels as Button2 does, and the notification is withdrawn however the grace period ends.
+    // A pending action is never hidden: the window comes back even without "Message Alert", and
+    // one notification in the interface language says the note (with "Message Alert") and what
+    // comes when, with a Stop button that cancels as Button2 does. It goes out before the sound
+    // and the window's return (which make some desktops show banners of their own), stays
+    // longer than the grace period, is urgent for what ends the user's work, and is withdrawn
+    // however the grace period ends.
     void pendingActionIsAnnounced_data() {
         QTest::addColumn<QString>("lang");
         QTest::addColumn<bool>("message");
+        QTest::addColumn<int>("action");
         QTest::addColumn<QString>("end");  // runs, Button2, notification, Start
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stop");
+        QTest::addColumn<bool>("urgent");
         const QString en = QStringLiteral("Shut down in 15 seconds");
         const QString tr = QStringLiteral("Sistem 15 saniye sonra kapatılacak");
-        QTest::newRow("no message alert, runs") << "EN" << false << "runs" << en << "Stop";
-        QTest::newRow("message alert, runs") << "EN" << true << "runs" << en << "Stop";
-        QTest::newRow("Button2") << "EN" << false << "Button2" << en << "Stop";
-        QTest::newRow("notification's Stop") << "EN" << false << "notification" << en << "Stop";
-        QTest::newRow("Start") << "EN" << false << "Start" << en << "Stop";
-        QTest::newRow("Turkish") << "TR" << false << "notification" << tr << "Durdur";
+        const QString note = QStringLiteral("Tea\n");
+        QTest::newRow("no message alert, runs")
+            << "EN" << false << 5 << "runs" << en << "Stop" << true;
+        QTest::newRow("message alert, runs")
+            << "EN" << true << 5 << "runs" << note + en << "Stop" << true;
+        QTest::newRow("Button2") << "EN" << false << 5 << "Button2" << en << "Stop" << true;
+        QTest::newRow("notification's Stop")
+            << "EN" << true << 5 << "notification" << note + en << "Stop" << true;
+        QTest::newRow("Start") << "EN" << false << 5 << "Start" << en << "Stop" << true;
+        QTest::newRow("Turkish") << "TR" << false << 5 << "notification" << tr << "Durdur" << true;
+        QTest::newRow("sleep is urgent") << "EN" << false << 2 << "notification"
+                                         << "Sleep in 15 seconds"
+                                         << "Stop" << true;
+        QTest::newRow("lock is not")
+            << "EN" << true << 1 << "notification" << note + "Lock in 15 seconds"
+            << "Stop" << false;
     }
     void pendingActionIsAnnounced() {
         QFETCH(QString, lang);
         QFETCH(bool, message);
+        QFETCH(int, action);
         QFETCH(QString, end);
         QFETCH(QString, text);
         QFETCH(QString, stop);
+        QFETCH(bool, urgent);
         AlarmFixture f(today(QTime(12, 0)));
         A::alarm(f.form).setLanguage(klangor::lang::languageOf(lang));
-        ctl(f.form).CheckBox1->setChecked(false);
+        ctl(f.form).CheckBox1->setChecked(true);
         ctl(f.form).CheckBox2->setChecked(message);
-        ctl(f.form).CheckBox3->setCurrentIndex(5);
+        ctl(f.form).CheckBox3->setCurrentIndex(action);
+        ctl(f.form).ComboBox1->setPlainText(QStringLiteral("Tea"));
+        auto& notifier = *f.fakes.notifier;
+        // What had happened when the notification went out.
+        int soundsBefore = -1;
+        int restoresBefore = -1;
+        notifier.onPost = [&] {
+            soundsBefore = int(f.fakes.sound->played.size());
+            restoresBefore = f.fakes.window->restores;
+        };
         f.armFor(QTime(12, 0, 1));
         f.tickUntilFired();
 
         QCOMPARE(f.fakes.window->restores, 1);
         QVERIFY(!f.form.isMinimized());
-        auto& notifier = *f.fakes.notifier;
+        QCOMPARE(int(f.fakes.sound->played.size()), 1);
+        QCOMPARE(soundsBefore, 0);
+        QCOMPARE(restoresBefore, 0);
         QCOMPARE(int(notifier.withAction.size()), 1);
+        QVERIFY(notifier.notes.empty());  // the note is in the one notification
         QCOMPARE(notifier.withAction.front().title, QStringLiteral("Klangor"));
         QCOMPARE(notifier.withAction.front().body, text);
         QCOMPARE(notifier.withAction.front().actionLabel, stop);
-        QCOMPARE(int(notifier.notes.size()), message ? 1 : 0);  // the note's own notification
+        QCOMPARE(notifier.withAction.front().terms.urgent, urgent);
+        QVERIFY(notifier.withAction.front().terms.expireMs > 15000);
         const int id = notifier.withAction.front().id;
         QVERIFY(notifier.withdrawn.empty());
 
@@ -483,10 +513,13 @@ private slots:
         QStringList body;
         if (messageAlert)
             body << QStringLiteral("tea");
-        if (!acts)
-            body << skipped;
-        QCOMPARE(int(f.fakes.notifier->notes.size()), 1);
-        QCOMPARE(f.fakes.notifier->notes.front().second, body.join(QLatin1Char('\n')));
+        body << (acts ? klangor::lang::actionComingNotice(language, 5, 15, {}) : skipped);
+        // On time, the note and the pending action are one notification, with Stop.
+        const auto& notifier = *f.fakes.notifier;
+        QCOMPARE(int(notifier.notes.size()), acts ? 0 : 1);
+        QCOMPARE(int(notifier.withAction.size()), acts ? 1 : 0);
+        QCOMPARE(acts ? notifier.withAction.front().body : notifier.notes.front().second,
+                 body.join(QLatin1Char('\n')));
         for (int i = 0; i < 5; ++i)
             f.form.Timer2Timer();
         QCOMPARE(int(f.fakes.power->requests.size()), acts ? 1 : 0);

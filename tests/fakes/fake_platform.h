@@ -179,6 +179,8 @@ class FakeNotifier final : public Notifier {
 public:
     void notify(const QString& title, const QString& body) override {
         notes.push_back({title, body});
+        if (onPost)
+            onPost();
     }
     /// A notification with a button: kept in `withAction` until withdrawn.
     struct Shown {
@@ -187,10 +189,13 @@ public:
         QString body;
         QString actionLabel;
         std::function<void()> onAction;
+        NoticeTerms terms;
     };
     int notifyWithAction(const QString& title, const QString& body, const QString& actionLabel,
-                         std::function<void()> onAction) override {
-        withAction.push_back({++lastId, title, body, actionLabel, std::move(onAction)});
+                         std::function<void()> onAction, const NoticeTerms& terms) override {
+        withAction.push_back({++lastId, title, body, actionLabel, std::move(onAction), terms});
+        if (onPost)
+            onPost();
         return lastId;
     }
     void withdraw(int id) override {
@@ -204,6 +209,7 @@ public:
     }
     std::vector<std::pair<QString, QString>> notes;
     std::vector<Shown> withAction;  // shown and not withdrawn
+    std::function<void()> onPost;   // called as each notification goes out
     std::vector<int> withdrawn;
     int lastId = 0;
 };

@@ -21,6 +21,7 @@
 // ActionInvoked(id, key), as a real service does when the user presses a button.
 
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -36,6 +37,21 @@ namespace {
 QString argText(const QVariant& v) {
     if (v.canConvert<QStringList>() && v.metaType().id() == QMetaType::QStringList)
         return QStringLiteral("[") + v.toStringList().join(QLatin1Char(',')) + QStringLiteral("]");
+    if (v.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        // A notification's hints: {name=value,...}, sorted by name.
+        const auto arg = v.value<QDBusArgument>();
+        if (arg.currentType() == QDBusArgument::MapType) {
+            QVariantMap map;
+            arg >> map;
+            QStringList entries;
+            for (auto it = map.cbegin(); it != map.cend(); ++it)
+                entries << it.key() + QLatin1Char('=') +
+                               (it.value().metaType().id() == QMetaType::UChar
+                                    ? QString::number(it.value().toUInt())  // a byte: urgency
+                                    : it.value().toString());
+            return QStringLiteral("{") + entries.join(QLatin1Char(',')) + QStringLiteral("}");
+        }
+    }
     return v.toString();
 }
 

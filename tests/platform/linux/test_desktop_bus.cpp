@@ -347,7 +347,7 @@ private slots:
         notifier.notify(QStringLiteral("Klangor alarm"), QStringLiteral("Tea; don't forget"));
         QCOMPARE(services.waitForLine(),
                  QStringLiteral("Notify /org/freedesktop/Notifications Klangor 0 klangor Klangor "
-                                "alarm Tea; don't forget []  -1"));
+                                "alarm Tea; don't forget [] {desktop-entry=klangor} -1"));
         // The service answers before it says so; let the answer arrive before it goes away.
         QCOMPARE(services.waitForLine(), QStringLiteral("notified 7"));
         QTest::qWait(100);
@@ -356,7 +356,8 @@ private slots:
     // A notification with a Stop button: the button calls back once, also when the press
     // overtakes the service's answer; withdrawing it closes the notification on the service,
     // also when it is withdrawn before the service answered, and a withdrawn notification's
-    // button calls nothing. A service without buttons gets the text.
+    // button calls nothing. A service without buttons gets the text. Its expiry and urgency go
+    // to the service as asked.
     void notificationWithStop_data() {
         QTest::addColumn<bool>("buttons");
         QTest::addColumn<bool>("early");          // withdrawn at once, before any answer
@@ -379,9 +380,9 @@ private slots:
         QVERIFY(services.ready());
         DBusNotifier notifier;
         int pressed = 0;
-        const int id = notifier.notifyWithAction(QStringLiteral("Klangor"),
-                                                 QStringLiteral("Shut down in 15 seconds"),
-                                                 QStringLiteral("Stop"), [&] { ++pressed; });
+        const int id = notifier.notifyWithAction(
+            QStringLiteral("Klangor"), QStringLiteral("Shut down in 15 seconds"),
+            QStringLiteral("Stop"), [&] { ++pressed; }, klangor::NoticeTerms{20000, true});
         QVERIFY(id != 0);
         // The button's key is the notification's own, in this process.
         const QString key = QStringLiteral("stop-%1-%2").arg(kPid).arg(id);
@@ -391,7 +392,8 @@ private slots:
         QCOMPARE(services.waitForLine(), "GetCapabilities" + path);
         QCOMPARE(services.waitForLine(),
                  "Notify" + path + " Klangor 0 klangor Klangor Shut down in 15 seconds " +
-                     (buttons ? "[" + key + ",Stop]" : QString("[]")) + "  -1");
+                     (buttons ? "[" + key + ",Stop]" : QString("[]")) +
+                     " {desktop-entry=klangor,urgency=2} 20000");
         QCOMPARE(services.waitForLine(), QStringLiteral("notified 7"));
         if (early)
             QCOMPARE(services.waitForLine(), "CloseNotification" + path + " 7");
@@ -484,8 +486,9 @@ private slots:
         }
         DBusNotifier notifier;
         notifier.notify(QStringLiteral("title"), QStringLiteral("body"));
-        const int id = notifier.notifyWithAction(QStringLiteral("title"), QStringLiteral("body"),
-                                                 QStringLiteral("Stop"), []{});
+        const int id =
+            notifier.notifyWithAction(QStringLiteral("title"), QStringLiteral("body"),
+                                      QStringLiteral("Stop"), []{}, klangor::NoticeTerms{});
         QTest::qWait(100);
         notifier.withdraw(id);
     }
