@@ -67,19 +67,18 @@ int DBusNotifier::notifyWithAction(const QString& title, const QString& body,
     const QString key = actionKeyOf(id);
     // A service without buttons would show the label as text, or nothing: ask first.
     QPointer<DBusNotifier> self(this);
-    callOnBus(
-        BusKind::Session, call(QStringLiteral("GetCapabilities")), kTimeoutMs,
-        [self, title, body, actionLabel, id, key, terms](const QDBusMessage& reply) {
-            if (!self)
-                return;
-            const bool buttons =
-                !isError(reply) && !reply.arguments().isEmpty() &&
-                reply.arguments().first().toStringList().contains(QStringLiteral("actions"));
-            if (!buttons)
-                qCDebug(lcNotify) << "the notification service shows no buttons";
-            self->post(title, body, buttons ? QStringList{key, actionLabel} : QStringList{}, id,
-                       terms);
-        });
+    callOnBus(BusKind::Session, call(QStringLiteral("GetCapabilities")), kTimeoutMs,
+              [self, title, body, actionLabel, id, key, terms](const QDBusMessage& reply) {
+                  if (!self)
+                      return;
+                  const bool buttons =
+                      !isError(reply) && !reply.arguments().isEmpty() &&
+                      reply.arguments().first().toStringList().contains(QStringLiteral("actions"));
+                  if (!buttons)
+                      qCDebug(lcNotify) << "the notification service shows no buttons";
+                  self->post(title, body, buttons ? QStringList{key, actionLabel} : QStringList{},
+                             id, terms);
+              });
     return id;
 }
 

@@ -20,7 +20,7 @@ namespace {
 
 // A built-in recording as the sound server takes it: its format and its samples.
 struct Clip {
-    pa_sample_spec spec{};
+    pa_sample_spec sampleFormat{};
     QByteArray samples;
 };
 
@@ -52,10 +52,10 @@ std::optional<Clip> readWav(const QString& path) {
         if (id == "fmt " && size >= 16) {
             if (le16(wav, body) != 1 || le16(wav, body + 14) != 16)
                 return std::nullopt;  // 16-bit PCM only
-            clip.spec.format = PA_SAMPLE_S16LE;
-            clip.spec.channels = static_cast<uint8_t>(le16(wav, body + 2));
-            clip.spec.rate = le32(wav, body + 4);
-            format = pa_sample_spec_valid(&clip.spec) != 0;
+            clip.sampleFormat.format = PA_SAMPLE_S16LE;
+            clip.sampleFormat.channels = static_cast<uint8_t>(le16(wav, body + 2));
+            clip.sampleFormat.rate = le32(wav, body + 4);
+            format = pa_sample_spec_valid(&clip.sampleFormat) != 0;
         } else if (id == "data") {
             clip.samples = wav.mid(body, size);
         }
@@ -123,7 +123,7 @@ public:
         const Clip& clip = clips_[key];
         pa_threaded_mainloop_lock(loop_);
         stopCurrent();  // one sound at a time: the new one cuts off the one playing
-        pa_stream* stream = pa_stream_new(context_, "Klangor", &clip.spec, nullptr);
+        pa_stream* stream = pa_stream_new(context_, "Klangor", &clip.sampleFormat, nullptr);
         if (!stream) {
             qCWarning(lcSound) << "could not play" << key << ":"
                                << pa_strerror(pa_context_errno(context_));
@@ -135,7 +135,7 @@ public:
         // A short buffer: the sound starts at once.
         pa_buffer_attr buffer;
         buffer.maxlength = static_cast<uint32_t>(-1);
-        buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(100'000, &clip.spec));
+        buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(100'000, &clip.sampleFormat));
         buffer.prebuf = static_cast<uint32_t>(-1);
         buffer.minreq = static_cast<uint32_t>(-1);
         buffer.fragsize = static_cast<uint32_t>(-1);

@@ -390,10 +390,10 @@ private slots:
             notifier.withdraw(id);
         const QString path = QStringLiteral(" /org/freedesktop/Notifications");
         QCOMPARE(services.waitForLine(), "GetCapabilities" + path);
-        QCOMPARE(services.waitForLine(),
-                 "Notify" + path + " Klangor 0 klangor Klangor Shut down in 15 seconds " +
-                     (buttons ? "[" + key + ",Stop]" : QString("[]")) +
-                     " {desktop-entry=klangor,urgency=2} 20000");
+        QCOMPARE(services.waitForLine(), "Notify" + path +
+                                             " Klangor 0 klangor Klangor Shut down in 15 seconds " +
+                                             (buttons ? "[" + key + ",Stop]" : QString("[]")) +
+                                             " {desktop-entry=klangor,urgency=2} 20000");
         QCOMPARE(services.waitForLine(), QStringLiteral("notified 7"));
         if (early)
             QCOMPARE(services.waitForLine(), "CloseNotification" + path + " 7");
