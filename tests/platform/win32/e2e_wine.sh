@@ -106,7 +106,9 @@ log "armed, minimised"
 wait_until 30 "the window to come back" is_restored "$WIN"
 wait_until 15 "the alarm sound on the sink, through wine" heard
 onset=$(awk -v s="$REC_START" -v o="$(sound_onset)" 'BEGIN { printf "%.2f", s + o }')
-awk -v t="$ALARM_AT" -v o="$onset" 'BEGIN { exit !(o >= t - 0.3 && o < t + 5) }' \
+# The window's return is the strict check; a busy sound server may place a new sound up to a
+# second early in what it records.
+awk -v t="$ALARM_AT" -v o="$onset" 'BEGIN { exit !(o >= t - 1.3 && o < t + 5) }' \
     || fail "sound at $onset, alarm time $ALARM_AT"
 record_stop
 log "rang at $(date -d "@$onset" +%T.%N | cut -c1-12), alarm time $(date -d "@$ALARM_AT" +%T)"
