@@ -435,9 +435,9 @@ private slots:
         QVERIFY(services.ready());
         DBusNotifier notifier;
         int pressed = 0;
-        const int id = notifier.notifyWithAction(QStringLiteral("Klangor"),
-                                                 QStringLiteral("Lock in 15 seconds"),
-                                                 QStringLiteral("Stop"), [&] { ++pressed; });
+        const int id = notifier.notifyWithAction(
+            QStringLiteral("Klangor"), QStringLiteral("Lock in 15 seconds"), QStringLiteral("Stop"),
+            [&] { ++pressed; }, klangor::NoticeTerms{});
         const QString path = QStringLiteral(" /org/freedesktop/Notifications");
         QCOMPARE(services.waitForLine(), "GetCapabilities" + path);
         const QString notify = services.waitForLine();
