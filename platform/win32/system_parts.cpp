@@ -127,11 +127,12 @@ Win32Notifier::~Win32Notifier() {
 }
 
 void Win32Notifier::notify(const QString& title, const QString& body) {
-    notifyWithAction(title, body, QString(), {});
+    notifyWithAction(title, body, QString(), {}, NoticeTerms{});
 }
 
+// A balloon stays until the next one or a withdraw; Windows decides how long it shows.
 int Win32Notifier::notifyWithAction(const QString& title, const QString& body, const QString&,
-                                    std::function<void()>) {
+                                    std::function<void()>, const NoticeTerms&) {
     qCInfo(lcNotify).noquote() << "balloon:" << title << "|" << QString(body).replace('\n', " / ");
     if (!tray_.showBalloon(title.toStdWString(), body.toStdWString()))
         return 0;

@@ -70,7 +70,7 @@ public:
 
     void notify(const QString& title, const QString& body) override;
     int notifyWithAction(const QString& title, const QString& body, const QString& actionLabel,
-                         std::function<void()> onAction) override;
+                         std::function<void()> onAction, const NoticeTerms& terms) override;
     void withdraw(int id) override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;

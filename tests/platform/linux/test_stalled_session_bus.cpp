@@ -96,7 +96,7 @@ private slots:
         QVERIFY(::kill(static_cast<pid_t>(daemon_.processId()), SIGCONT) == 0);
         QCOMPARE(nextLine(15000),
                  QStringLiteral("Notify /org/freedesktop/Notifications Klangor 0 klangor Klangor "
-                                "alarm Tea []  -1"));
+                                "alarm Tea [] {desktop-entry=klangor} -1"));
         QCOMPARE(nextLine(), QStringLiteral("notified 7"));
     }
 };
