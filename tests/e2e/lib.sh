@@ -374,3 +374,18 @@ invoke_notification_action() {
 
 # --- features -----------------------------------------------------------------------------------
 
+# --- another program the user types in -----------------------------------------------------
+
+# The key recorder (KLANGOR_KEY_RECORDER) writes the keys it gets to $KEYS.
+KEYS="$E2E_TMP/keys"
+# Starts the other program, gives it the keyboard and sets OTHER to its window.
+start_other_program() {
+    : "${KLANGOR_KEY_RECORDER:?KLANGOR_KEY_RECORDER names the key recorder}"
+    "$KLANGOR_KEY_RECORDER" "Other program" >"$KEYS" 2>"$E2E_TMP/recorder.log" &
+    track $!
+    wait_until 20 "the other program's window" grep -q '^ready ' "$KEYS"
+    OTHER=$(printf '%d' "$(sed -n 's/^ready //p' "$KEYS" | head -n1)")
+    activate "$OTHER"
+    wait_until 10 "the other program to have the focus" is_active "$OTHER"
+    log "the other program $OTHER has the keyboard"
+}

@@ -5,17 +5,12 @@
 # nothing. An alarm armed from the command line with no action then rings with no action: the
 # login manager is asked nothing, and the lists, boxes and saved values are as they were.
 source "$(dirname "$0")/lib.sh"
-: "${KLANGOR_KEY_RECORDER:?KLANGOR_KEY_RECORDER names the key recorder}"
 
 start_login_stand_in # a private system bus: any power request would be written down there
 launch_klangor --in 2 --action none # two minutes: room for the wheel, even on a busy machine
 wait_until 10 "the window to go to the taskbar" is_minimised "$WIN"
 
-KEYS="$E2E_TMP/keys"
-"$KLANGOR_KEY_RECORDER" "Other program" >"$KEYS" 2>"$E2E_TMP/recorder.log" &
-track $!
-wait_until 20 "the other program's window" grep -q '^ready ' "$KEYS"
-OTHER=$(printf '%d' "$(sed -n 's/^ready //p' "$KEYS" | head -n1)")
+start_other_program
 
 # The user brings the window back to look at it, then goes on in the other program.
 activate "$WIN"
